@@ -1,0 +1,43 @@
+// File status and path services used by the core.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace kw {
+
+#ifdef _WIN32
+constexpr char kPathSep = '\\';
+#else
+constexpr char kPathSep = '/';
+#endif
+
+// True when c separates path components here ('\\' always, '/' too).
+inline bool IsPathSep(char c) { return c == '\\' || c == '/'; }
+
+struct FileStatus {
+  uint32_t size = 0;
+  uint32_t mtime = 0;       // seconds since 1970 UTC
+  uint32_t attributes = 0;  // read-only 0x01, hidden 0x02, system 0x04, archive 0x20
+};
+
+// Status of a regular file; false when it cannot be read.
+bool GetFileStatus(const std::string& path, FileStatus& out);
+
+// True when the file exists and can be opened for reading.
+bool CanOpenForReading(const std::string& path);
+
+// Drive ("C:" or empty), directory (with trailing separator), base name and
+// extension (with its dot) of a path, as _splitpath gives them.
+struct PathParts {
+  std::string drive, dir, fname, ext;
+};
+PathParts SplitPath(const std::string& path);
+
+// Moves `from` over `to`, replacing it in one step where the system allows.
+// Returns 0 or the system's error (errno / GetLastError).
+int ReplaceFileWith(const std::string& from, const std::string& to);
+
+// Removes a file; true when it is gone.
+bool RemoveFile(const std::string& path);
+
+}  // namespace kw
