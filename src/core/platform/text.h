@@ -8,8 +8,8 @@ namespace kw {
 int CompareTextLocale(const std::string& a, const std::string& b);
 
 // The system's ANSI case conversion, in place.
-void AnsiLower(std::string& s);
-void AnsiUpper(std::string& s);
+void LowerAnsi(std::string& s);
+void UpperAnsi(std::string& s);
 
 // One character folded to upper case as the ANSI conversion does.
 unsigned char AnsiUpperChar(unsigned char c);

@@ -35,11 +35,11 @@ int CompareTextLocale(const std::string& a, const std::string& b) {
   return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 
-void AnsiLower(std::string& s) {
+void LowerAnsi(std::string& s) {
   for (char& c : s) c = static_cast<char>(Lower1252(static_cast<unsigned char>(c)));
 }
 
-void AnsiUpper(std::string& s) {
+void UpperAnsi(std::string& s) {
   for (char& c : s) c = static_cast<char>(Upper1252(static_cast<unsigned char>(c)));
 }
 

@@ -10,11 +10,11 @@ int CompareTextLocale(const std::string& a, const std::string& b) {
   return r - CSTR_EQUAL;
 }
 
-void AnsiLower(std::string& s) {
+void LowerAnsi(std::string& s) {
   if (!s.empty()) CharLowerBuffA(&s[0], static_cast<DWORD>(s.size()));
 }
 
-void AnsiUpper(std::string& s) {
+void UpperAnsi(std::string& s) {
   if (!s.empty()) CharUpperBuffA(&s[0], static_cast<DWORD>(s.size()));
 }
 

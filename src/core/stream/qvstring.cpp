@@ -8,8 +8,8 @@
 
 void CQVObject::Serialize(CQVArchive&) {}
 
-void CQVString::MakeUpper() { kw::AnsiUpper(text_); }
-void CQVString::MakeLower() { kw::AnsiLower(text_); }
+void CQVString::MakeUpper() { kw::UpperAnsi(text_); }
+void CQVString::MakeLower() { kw::LowerAnsi(text_); }
 
 void CQVString::Serialize(CQVArchive& ar) {
   if (ar.IsStoring()) {
