@@ -1,5 +1,6 @@
 #include "projfile/projfile.h"
 
+#include <filesystem>
 #include <memory>
 
 #include "model/items.h"
@@ -256,6 +257,12 @@ uint16_t SaveProject(CKitwrightProject& project, const std::string& path) {
   } catch (const ArchiveError&) {
     return kProjectSaveFailed;
   }
+  // A missing folder is named as such on every platform, before the
+  // compound file code gives its own, less telling, error for it.
+  PathParts parts = SplitPath(path);
+  std::string folder = parts.drive + parts.dir;
+  std::error_code ec;
+  if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) return kProjectBadPath;
   const std::string temp = path + ".kw~";
   CompoundError e = WriteCompoundStream(temp, kContents, bytes);
   if (e != CompoundError::None) {
