@@ -108,11 +108,10 @@ TEST(DiskLayout, ClearsOnlyDiskEntriesAndFollowsNoLink) {
   EXPECT_EQ(left, (std::vector<std::string>{"MyDisk", "SETUP.INF", "other"}));
   EXPECT_TRUE(fs::exists(Join({out, "other", "DISK1"})));
   EXPECT_EQ(kwtest::ReadFile(Join({victim, "keep.txt"})).size(), 8u);
-  if (!links) GTEST_SKIP() << "this system makes no symbolic links";
-
   // Nothing to clear is no error.
   EXPECT_TRUE(kw::ClearDiskFolders(out, error)) << error;
   EXPECT_TRUE(kw::ClearDiskFolders(dir.file("not-built-yet"), error)) << error;
+  if (!links) GTEST_SKIP() << "this system makes no symbolic links; the link cases did not run";
 }
 
 TEST(DiskLayout, CreatesDiskFoldersOnDemand) {

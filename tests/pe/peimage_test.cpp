@@ -63,20 +63,36 @@ TEST(PeImage, PicksTheLanguageAskedForElseTheFirst) {
   } cases[] = {
       {0x409, 0x409, "First string"},
       {0x407, 0x407, "Erste Zeichenkette"},
-      {0x40C, 0x407, "Erste Zeichenkette"},  // no French, no neutral: first listed
-      {kw::kAnyLanguage, 0x407, "Erste Zeichenkette"},
+      {0x40C, 0x409, "First string"},  // no French, no neutral: US English
+      {kw::kAnyLanguage, 0x409, "First string"},
   };
   kw::PeImage image;
   ASSERT_TRUE(image.Open(CommittedFixture()));
   for (const auto& c : cases) {
     kw::ResourceLocation where;
-    ASSERT_TRUE(image.FindResource(kw::kResString, 1, c.ask, where)) << image.error();
+    ASSERT_TRUE(image.Find(kw::kResString, 1, c.ask, where)) << image.error();
     EXPECT_EQ(where.language, c.got) << std::hex << c.ask;
     std::u16string wide;
     std::string ansi;
-    ASSERT_TRUE(image.LoadString(1, c.ask, wide, ansi));
+    ASSERT_TRUE(image.GetString(1, c.ask, wide, ansi));
     EXPECT_EQ(ansi, c.text);
   }
+}
+
+TEST(PeImage, WithoutNeutralOrEnglishTakesTheFirstLanguage) {
+  auto dll = kwtest::ReadFile(CommittedFixture());
+  const size_t root = petest::ResourceRootOffset(dll);
+  ASSERT_EQ(petest::Get32(dll, root + 0x70), 0x409u);  // second language of string block 1
+  petest::Put32(dll, root + 0x70, 0x40C);
+  kw::PeImage image;
+  ASSERT_TRUE(image.OpenMemory(dll.data(), dll.size()));
+  kw::ResourceLocation where;
+  for (uint32_t ask : {0x410u, kw::kAnyLanguage}) {
+    ASSERT_TRUE(image.Find(kw::kResString, 1, ask, where)) << image.error();
+    EXPECT_EQ(where.language, 0x407);
+  }
+  ASSERT_TRUE(image.Find(kw::kResString, 1, 0x40C, where));
+  EXPECT_EQ(where.language, 0x40C);
 }
 
 TEST(PeImage, LoadsStringsInBothForms) {
@@ -85,14 +101,14 @@ TEST(PeImage, LoadsStringsInBothForms) {
     ASSERT_TRUE(image.Open(path));
     std::u16string wide;
     std::string ansi;
-    ASSERT_TRUE(image.LoadString(17, 0x409, wide, ansi)) << image.error();
+    ASSERT_TRUE(image.GetString(17, 0x409, wide, ansi)) << image.error();
     EXPECT_EQ(wide, u"Gr\u00fc\u00dfe \u20ac \u2013 done");
     EXPECT_EQ(ansi, "Gr\xfc\xdf" "e \x80 \x96 done");
-    ASSERT_TRUE(image.LoadString(0x4002, 0x409, wide, ansi));
+    ASSERT_TRUE(image.GetString(0x4002, 0x409, wide, ansi));
     EXPECT_EQ(ansi, "KWRCLS.HLP");
     // Empty slot of an existing block, a block that does not exist, an id too large.
     for (uint32_t id : {2u, 16u, 5000u, 0x10000u}) {
-      EXPECT_FALSE(image.LoadString(id, 0x409, wide, ansi)) << id;
+      EXPECT_FALSE(image.GetString(id, 0x409, wide, ansi)) << id;
       EXPECT_FALSE(image.error().empty());
       EXPECT_TRUE(ansi.empty());
     }
@@ -112,7 +128,7 @@ TEST(PeImage, ReadsRawResourcesAndHelpers) {
 
   std::string text;
   ASSERT_TRUE(kw::LoadDllString(path, 1, text, &error));
-  EXPECT_EQ(text, "Erste Zeichenkette");
+  EXPECT_EQ(text, "First string");
   EXPECT_FALSE(kw::LoadDllString(path + ".missing", 1, text, &error));
   EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
 }
@@ -176,7 +192,7 @@ TEST(PeImage, DamagedResourceTreesGiveErrors) {
     ASSERT_TRUE(image.OpenMemory(bytes.data(), bytes.size())) << c.what;
     std::u16string wide;
     std::string ansi;
-    EXPECT_FALSE(image.LoadString(1, 0x407, wide, ansi)) << c.what;
+    EXPECT_FALSE(image.GetString(1, 0x407, wide, ansi)) << c.what;
     EXPECT_NE(image.error().find(c.error), std::string::npos) << c.what << ": " << image.error();
     std::vector<kw::ResourceEntry> list;
     EXPECT_FALSE(image.ListResources(list)) << c.what;

@@ -234,7 +234,7 @@ bool PeImage::ReadDataEntry(uint32_t target, ResourceLocation& out) {
   return RvaToOffset(out.rva, out.size, out.fileOffset);
 }
 
-bool PeImage::FindResource(uint16_t type, uint16_t name, uint32_t language, ResourceLocation& out) {
+bool PeImage::Find(uint16_t type, uint16_t name, uint32_t language, ResourceLocation& out) {
   if (!source_) return Fail("no image open");
   if (rsrcSize_ == 0) return Fail("the image has no resources");
   std::vector<uint32_t> path{0};
@@ -249,9 +249,11 @@ bool PeImage::FindResource(uint16_t type, uint16_t name, uint32_t language, Reso
   if (!ChildDirectory(target, path, dir)) return false;
 
   if (language != kAnyLanguage && !FindEntry(dir, language, found, target)) return false;
-  if (language == kAnyLanguage || !found) {
-    if (!FindEntry(dir, 0, found, target)) return false;
-    language = 0;
+  // As the system does with no locale of its own: neutral, then US English.
+  for (uint32_t fallback : {0u, 0x409u}) {
+    if (found && language != kAnyLanguage) break;
+    if (!FindEntry(dir, fallback, found, target)) return false;
+    if (found) language = fallback;
   }
   if (!found) {
     uint16_t named, ids;
@@ -278,7 +280,7 @@ bool PeImage::ReadResource(const ResourceLocation& where, std::vector<uint8_t>& 
 
 bool PeImage::ReadResource(uint16_t type, uint16_t name, uint32_t language, std::vector<uint8_t>& out) {
   ResourceLocation where;
-  return FindResource(type, name, language, where) && ReadResource(where, out);
+  return Find(type, name, language, where) && ReadResource(where, out);
 }
 
 bool PeImage::ListResources(std::vector<ResourceEntry>& out) {
@@ -332,7 +334,7 @@ bool PeImage::ListResources(std::vector<ResourceEntry>& out) {
   return true;
 }
 
-bool PeImage::LoadString(uint32_t id, uint32_t language, std::u16string& wide, std::string& ansi) {
+bool PeImage::GetString(uint32_t id, uint32_t language, std::u16string& wide, std::string& ansi) {
   wide.clear();
   ansi.clear();
   if (id > 0xFFFF) return Fail("string id " + Num(id) + " is out of range");
@@ -358,7 +360,7 @@ bool PeImage::LoadString(uint32_t id, uint32_t language, std::u16string& wide, s
 bool LoadDllString(const std::string& path, uint32_t id, std::string& out, std::string* error) {
   PeImage image;
   std::u16string wide;
-  if (image.Open(path) && image.LoadString(id, kAnyLanguage, wide, out)) return true;
+  if (image.Open(path) && image.GetString(id, kAnyLanguage, wide, out)) return true;
   if (error) *error = path + ": " + image.error();
   return false;
 }

@@ -61,8 +61,8 @@ class PeImage {
   const std::string& error() const { return error_; }
 
   // Finds resource (type, name) in the language asked for; without it the
-  // language-neutral one, then the first one listed.
-  bool FindResource(uint16_t type, uint16_t name, uint32_t language, ResourceLocation& out);
+  // language-neutral one, then US English, then the first one listed.
+  bool Find(uint16_t type, uint16_t name, uint32_t language, ResourceLocation& out);
   // The bytes of a resource found as above.
   bool ReadResource(uint16_t type, uint16_t name, uint32_t language, std::vector<uint8_t>& out);
   bool ReadResource(const ResourceLocation& where, std::vector<uint8_t>& out);
@@ -71,7 +71,7 @@ class PeImage {
 
   // String id of the string tables, in UTF-16 and in the ANSI code page.
   // A missing or empty string is not found.
-  bool LoadString(uint32_t id, uint32_t language, std::u16string& wide, std::string& ansi);
+  bool GetString(uint32_t id, uint32_t language, std::u16string& wide, std::string& ansi);
 
  private:
   struct Section {
