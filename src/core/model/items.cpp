@@ -1071,3 +1071,26 @@ void CCustomSetupOptions::Read(ItemStream& s) {
   ReadArray(s, m_options, kMinOption);
   for (CCustomSetupOption* o : m_options.Items()) AssignUniqueId(*o);
 }
+
+// ---------------------------------------------------------------- deep copies
+
+CFileFolder* CopyPackageList(const CFileFolder* head) { return ListCopy(head); }
+
+namespace {
+template <typename T>
+T* CopyTree(const T& node, size_t depth) {
+  T* c = new T;
+  c->CopyFrom(node);
+  if (depth < kMaxTreeDepth * 2) {
+    for (const T* ch = node.m_pChild; ch; ch = ch->m_pNext) {
+      T* cc = CopyTree(*ch, depth + 1);
+      cc->m_pParent = c;
+      ListAppend(c->m_pChild, cc);
+    }
+  }
+  return c;
+}
+}  // namespace
+
+CRegistryKey* CopyKeyTree(const CRegistryKey& root) { return CopyTree(root, 0); }
+CProgramGroup* CopyGroupTree(const CProgramGroup& root) { return CopyTree(root, 0); }

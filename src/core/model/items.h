@@ -413,3 +413,8 @@ class CCustomSetupOptions : public CKwItem {
 
 // The run-time classes a project file may hold.
 const std::vector<const RuntimeClass*>& ProjectClasses();
+
+// Deep copies of whole trees and lists, for the builder's setup record.
+CFileFolder* CopyPackageList(const CFileFolder* head);
+CRegistryKey* CopyKeyTree(const CRegistryKey& root);
+CProgramGroup* CopyGroupTree(const CProgramGroup& root);

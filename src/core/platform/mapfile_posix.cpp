@@ -1,0 +1,40 @@
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/mapfile.h"
+
+namespace kw {
+
+bool MappedFile::Open(const std::string& path) {
+  Close();
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  size_ = static_cast<size_t>(st.st_size);
+  if (size_ == 0) {
+    ::close(fd);
+    return true;
+  }
+  void* p = mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
+  ::close(fd);
+  if (p == MAP_FAILED) {
+    size_ = 0;
+    return false;
+  }
+  data_ = static_cast<const uint8_t*>(p);
+  return true;
+}
+
+void MappedFile::Close() {
+  if (data_) munmap(const_cast<uint8_t*>(data_), size_);
+  data_ = nullptr;
+  size_ = 0;
+}
+
+}  // namespace kw
