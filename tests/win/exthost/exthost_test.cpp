@@ -305,3 +305,56 @@ TEST_F(DropSetupTest, LoaderSourceHelper) {
 }
 
 }  // namespace
+
+namespace {
+
+// Collects what the process writes through OutputDebugString.
+class DebugOutput {
+ public:
+  DebugOutput() {
+    text_.clear();
+    handler_ = AddVectoredExceptionHandler(1, Handler);
+  }
+  ~DebugOutput() { RemoveVectoredExceptionHandler(handler_); }
+  DebugOutput(const DebugOutput&) = delete;
+  DebugOutput& operator=(const DebugOutput&) = delete;
+  static const std::string& text() { return text_; }
+
+ private:
+  static LONG CALLBACK Handler(EXCEPTION_POINTERS* info) {
+    const EXCEPTION_RECORD* r = info->ExceptionRecord;
+    if (r->ExceptionCode == DBG_PRINTEXCEPTION_C && r->NumberParameters >= 2) {
+      const char* s = reinterpret_cast<const char*>(r->ExceptionInformation[1]);
+      size_t n = static_cast<size_t>(r->ExceptionInformation[0]);
+      if (s && n > 0)
+        text_.append(s, n - 1);  // the length counts the zero
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+  }
+  static std::string text_;
+  void* handler_;
+};
+std::string DebugOutput::text_;
+
+TEST(DropSetupFailureTest, MissingLoaderIsReportedAndWritesNothing) {
+  LngFolder lng;
+  lng.Add(HostPath(KW_EXT_NOLOADER), "KWRXT99.DLL");
+  CIKitwrightExtension host(lng.path());
+  ILanguageExtension* ext = host.Find(1036);
+  ASSERT_NE(ext, nullptr);
+  kwtest::TempDir out;
+  for (DWORD options : {0x1u, 0x2u, 0x40000001u}) {
+    SCOPED_TRACE(options);
+    DebugOutput debug;
+    DWORD offset = 5;
+    EXPECT_EQ(ext->DropSetup(out.path().c_str(), options, &offset), 0u);
+    EXPECT_EQ(offset, 5u);
+    EXPECT_EQ(DebugOutput::text(),
+              "In DropSetup: FindResource() failed. Error code=0x00000715.\r\n");
+    EXPECT_EQ(GetFileAttributesA((out.path() + "\\SETUP.EXE").c_str()), INVALID_FILE_ATTRIBUTES);
+  }
+  uint32_t offset = 0;
+  EXPECT_FALSE(DropSetupLoader(host, 1036, out.path(), 0x1, &offset));
+}
+
+}  // namespace
