@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../../testutil.h"
@@ -362,6 +363,27 @@ TEST_F(ProfileTest, EmptyRegistryBaseFallsBackToTheIniFile) {
   EXPECT_EQ(ProfileGetInt("U:Settings", "YPos", 0), 9u);
   EXPECT_EQ(GetPrivateProfileIntA("Settings", "YPos", 0, file.c_str()), 9u);
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());
+}
+
+TEST_F(ProfileTest, CallsFromTwoThreadsKeepTheirOwnKeyPaths) {
+  // Each thread writes and reads its own section; a key path shared between
+  // calls would send values to the other thread's key.
+  auto work = [](const char* section, int base, int* mismatches) {
+    for (int i = 0; i < 200; ++i) {
+      if (!ProfileWriteInt(section, "N", base + i) ||
+          ProfileGetInt(section, "N", -1) != static_cast<unsigned int>(base + i))
+        ++*mismatches;
+    }
+  };
+  int bad1 = 0, bad2 = 0;
+  std::thread a(work, "U:ThreadOne", 1000, &bad1);
+  std::thread b(work, "U:ThreadTwo-with-a-longer-name", 5000, &bad2);
+  a.join();
+  b.join();
+  EXPECT_EQ(bad1, 0);
+  EXPECT_EQ(bad2, 0);
+  EXPECT_EQ(ProfileGetInt("U:ThreadOne", "N", 0), 1199u);
+  EXPECT_EQ(ProfileGetInt("U:ThreadTwo-with-a-longer-name", "N", 0), 5199u);
 }
 
 }  // namespace
