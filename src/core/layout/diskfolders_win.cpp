@@ -38,9 +38,39 @@ bool ListFolder(const std::string& folder, std::vector<std::string>& names, DWOR
   return code == ERROR_NO_MORE_FILES;
 }
 
-bool DeletePath(const std::string& path, int depth, std::string& error) {
+// The path the system resolves an entry to, without following a reparse
+// point; empty where the system cannot tell (before Windows Vista).
+std::string FinalPath(const std::string& path) {
+  using Fn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+  static const Fn getFinal =
+      reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(
+          GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+  if (!getFinal) return std::string();
+  HANDLE h = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::string();
+  char buf[1024];
+  const DWORD n = getFinal(h, buf, sizeof buf, 0);
+  CloseHandle(h);
+  return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
+}
+
+bool SameNoCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                                                b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+// parentFinal is the resolved path of the folder holding the entry.
+bool DeletePath(const std::string& path, const std::string& name, const std::string& parentFinal, int depth,
+                std::string& error) {
   const DWORD attrs = GetFileAttributesA(path.c_str());
   if (attrs == INVALID_FILE_ATTRIBUTES) return SystemError(error, "Cannot delete", path, GetLastError());
+  // Where links are not reparse points (Unix links under Wine), the entry
+  // resolves outside its folder; deleting it would reach the target.
+  const std::string final = parentFinal.empty() ? std::string() : FinalPath(path);
+  if (!final.empty() && !SameNoCase(final, parentFinal + "\\" + name))
+    return error = "Cannot delete \"" + path + "\": it is a link to \"" + final + "\" that cannot be removed safely",
+           false;
   const bool folder = (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0;
   if (folder && !(attrs & FILE_ATTRIBUTE_REPARSE_POINT)) {
     if (depth >= kMaxDepth) return error = "Cannot delete \"" + path + "\": folders nested too deeply", false;
@@ -48,7 +78,7 @@ bool DeletePath(const std::string& path, int depth, std::string& error) {
     DWORD code = 0;
     if (!ListFolder(path, children, code)) return SystemError(error, "Cannot delete", path, code);
     for (const std::string& child : children)
-      if (!DeletePath(path + "\\" + child, depth + 1, error)) return false;
+      if (!DeletePath(path + "\\" + child, child, final, depth + 1, error)) return false;
   }
   const BOOL ok = folder ? RemoveDirectoryA(path.c_str()) : DeleteFileA(path.c_str());
   if (!ok) return SystemError(error, "Cannot delete", path, GetLastError());
@@ -80,7 +110,7 @@ bool ListDiskEntries(const std::string& folder, std::vector<std::string>& names,
 }
 
 bool DeleteEntry(const std::string& folder, const std::string& name, std::string& error) {
-  return DeletePath(folder + "\\" + name, 0, error);
+  return DeletePath(folder + "\\" + name, name, FinalPath(folder), 0, error);
 }
 
 }  // namespace layout_detail
