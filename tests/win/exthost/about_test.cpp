@@ -69,8 +69,10 @@ TEST_F(AboutTest, CentredOnTheParentAndClosedByOk) {
     GTEST_SKIP() << "no window station here";
   struct Case {
     WORD language;
+    const char* caption;
     const char* line;
-  } cases[] = {{1033, "English Language Extension."}, {1031, "Deutsche Spracherweiterung."}};
+  } cases[] = {{1033, "About Extension", "English Language Extension."},
+               {1031, "Info \xFC" "ber Erweiterung", "Deutsche Spracherweiterung."}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.language);
     Seen seen;
@@ -79,6 +81,7 @@ TEST_F(AboutTest, CentredOnTheParentAndClosedByOk) {
     watcher.join();
     EXPECT_TRUE(shown);
     ASSERT_TRUE(seen.found);
+    EXPECT_STREQ(seen.caption, c.caption);
     EXPECT_STREQ(seen.line, c.line);
     RECT p;
     GetWindowRect(parent, &p);

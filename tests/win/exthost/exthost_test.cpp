@@ -140,6 +140,20 @@ TEST(ExtensionHostTest, SlotsAnswerAsTheInterfaceSays) {
     EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(16384), MAKEINTRESOURCEA(5)), nullptr);
     EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(14)), nullptr);
     EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16)), nullptr);
+
+    // The version resource names the library's language.
+    char file[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameA(module, file, sizeof file), 0u);
+    DWORD handle = 0;
+    DWORD size = GetFileVersionInfoSizeA(file, &handle);
+    ASSERT_GT(size, 0u);
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoA(file, 0, size, info.data()));
+    void* translation = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", &translation, &length));
+    ASSERT_GE(length, 4u);
+    EXPECT_EQ(static_cast<const WORD*>(translation)[0], c.language);
   }
 }
 
