@@ -126,17 +126,19 @@ TEST_F(Spanning, NoVolumeGrowsBeyondItsLimitAndAllComesBack) {
       calls = local;
       Built b = Build(limit, files, loader);
       for (const std::string& v : b.volumes) EXPECT_LE(fs::file_size(v), limit) << v;
-      kw::zpk::ArchiveReader r;
-      kw::zpk::ReadError e = r.Open(b.volumes[0]);
-      ASSERT_TRUE(e.ok()) << e.message;
-      EXPECT_EQ(r.volumes().size(), b.volumes.size());
-      ASSERT_EQ(r.files().size(), files.size());
-      kwtest::TempDir out;
-      e = r.Extract(out.path());
-      ASSERT_TRUE(e.ok()) << e.message;
-      for (size_t i = 0; i < files.size(); ++i) {
-        std::string rel = kw::zpk::SafeRelativePath(r.files()[i].name);
-        EXPECT_EQ(ReadFile(out.path() + "/" + rel), files[i]) << rel;
+      {
+        kw::zpk::ArchiveReader r;  // holds the volumes open until the end of this block
+        kw::zpk::ReadError e = r.Open(b.volumes[0]);
+        ASSERT_TRUE(e.ok()) << e.message;
+        EXPECT_EQ(r.volumes().size(), b.volumes.size());
+        ASSERT_EQ(r.files().size(), files.size());
+        kwtest::TempDir out;
+        e = r.Extract(out.path());
+        ASSERT_TRUE(e.ok()) << e.message;
+        for (size_t i = 0; i < files.size(); ++i) {
+          std::string rel = kw::zpk::SafeRelativePath(r.files()[i].name);
+          EXPECT_EQ(ReadFile(out.path() + "/" + rel), files[i]) << rel;
+        }
       }
       fs::remove_all(dir.path());
       fs::create_directories(dir.path());
