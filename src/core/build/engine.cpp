@@ -1,0 +1,324 @@
+#include "build/engine.h"
+
+#include <cstdio>
+#include <thread>
+
+#include "layout/disklayout.h"
+#include "model/project.h"
+#include "pe/version.h"
+#include "platform/filesys.h"
+#include "platform/thread.h"
+#include "setupinf/setupdata.h"
+#include "stream/qvarchive.h"
+#include "zpk/zpk.h"
+
+namespace kw {
+
+std::string FormatMessage(const std::string& text, const std::vector<std::string>& args) {
+  const bool positional = text.find("%1") != std::string::npos || text.find("%2") != std::string::npos;
+  std::string out;
+  size_t next = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c != '%' || i + 1 >= text.size()) {
+      out += c;
+      continue;
+    }
+    char k = text[i + 1];
+    if (k == '%') {
+      out += '%';
+      ++i;
+    } else if (positional && k >= '1' && k <= '9') {
+      size_t n = static_cast<size_t>(k - '1');
+      if (n < args.size()) out += args[n];
+      ++i;
+    } else if (!positional && (k == 's' || k == 'u' || k == 'd')) {
+      if (next < args.size()) out += args[next++];
+      ++i;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::vector<uint8_t> EncodeDiskMap(const std::vector<uint8_t>& volumes) {
+  std::vector<uint8_t> b = {'Q', 'V', 'P', 'L'};
+  const uint32_t n = static_cast<uint32_t>(volumes.size());
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(n >> (8 * i)));
+  size_t i = 0;
+  while (i < volumes.size()) {
+    size_t j = i;
+    while (j < volumes.size() && volumes[j] == volumes[i] && j - i < 0xFFFF) ++j;
+    size_t count = j - i;
+    if (count < 0xFF) {
+      b.push_back(static_cast<uint8_t>(count));
+    } else {
+      b.push_back(0xFF);
+      b.push_back(static_cast<uint8_t>(count));
+      b.push_back(static_cast<uint8_t>(count >> 8));
+    }
+    b.push_back(volumes[i]);
+    i = j;
+  }
+  return b;
+}
+
+namespace {
+
+constexpr size_t kDiskMapArea = 1024;
+
+struct Build {
+  const BuildParams& p;
+  CKitwrightProject& project;
+  BuildResult result;
+  std::string volumeFormat;
+  unsigned filesToProcess = 0;
+  unsigned filesProcessed = 0;
+  unsigned currentVolume = 1;
+  unsigned lastShown = 0;
+
+  explicit Build(const BuildParams& params) : p(params), project(*params.project) {}
+
+  std::string Text(uint16_t id) {
+    std::string t;
+    if (p.strings && p.strings->Text(id, t)) return t;
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "(message %04Xh)", id);
+    return buf;
+  }
+  void Log(const std::string& line) {
+    if (p.reporter) p.reporter->LogLine(line);
+  }
+  void Log(uint16_t id, const std::vector<std::string>& args = {}) { Log(FormatMessage(Text(id), args)); }
+  void Error(uint16_t id, const std::vector<std::string>& args = {}) {
+    ++result.errors;
+    Log(id, args);
+  }
+  void Warning(uint16_t id, const std::vector<std::string>& args = {}) {
+    ++result.warnings;
+    Log(id, args);
+  }
+  bool Ok() const { return result.errors == 0; }
+
+  static int Callback(int kind, void* record, ArchiveUserValue user) {
+    Build& b = *reinterpret_cast<Build*>(user);
+    if (kind == kArchiveCallbackProgress) {
+      auto* r = static_cast<ProgressRecord*>(record);
+      if (r->total) {
+        unsigned pct = static_cast<unsigned>(static_cast<uint64_t>(r->done) * 100 / r->total);
+        if (pct != b.lastShown && b.p.reporter) {
+          unsigned files = b.filesToProcess ? b.filesToProcess : 1;
+          unsigned total = b.filesProcessed * 100 / files +
+                           static_cast<unsigned>(static_cast<uint64_t>(r->done) * 100 / r->total / files);
+          b.p.reporter->Progress(pct, total);
+        }
+        b.lastShown = r->finished ? pct : 0;
+      }
+      return (b.p.cancel && b.p.cancel->load()) ? 2 : 1;
+    }
+    if (kind == kArchiveCallbackNextVolume) {
+      auto* r = static_cast<NextVolumeRequest*>(record);
+      std::string path = VolumePath(b.volumeFormat, r->volume);
+      if (path.size() >= sizeof r->name) return 0;
+      std::snprintf(r->name, sizeof r->name, "%s", path.c_str());
+      b.currentVolume = r->volume;
+      std::string error;
+      return CreateVolumeFolder(path, error) ? 1 : 0;
+    }
+    return 1;
+  }
+
+  bool AddToArchive(ArchiveHandle h, const std::string& path, uint32_t options) {
+    if (p.reporter) p.reporter->CurrentFile(path);
+    bool ok = ArchiveAddFile(h, path.c_str(), options);
+    ++filesProcessed;
+    return ok;
+  }
+
+  BuildResult Run();
+};
+
+BuildResult Build::Run() {
+  const std::string out = p.outputDir;
+  const std::string sep(1, kPathSep);
+  std::string prepError;
+  if (!out.empty()) PrepareOutputFolder(out, prepError);  // a failure shows when DISK1 is made
+  Log(kMsgCheckingDependencies);
+  Log(kMsgStarted);
+  Log(kMsgValidating);
+  filesToProcess = filesProcessed = 0;
+
+  CSetupData data;
+  data.CopyFromProject(project);
+
+  const bool license = project.m_dwFlags & CKitwrightProject::kDlgLicense;
+  const bool readme = project.m_dwFlags & CKitwrightProject::kDlgReadme;
+  if (license && !CanOpenForReading(data.m_strLicenseFile.str())) Error(kMsgNoLicense, {project.m_strLicenseFile.str()});
+  if (readme && Ok() && !CanOpenForReading(data.m_strReadmeFile.str())) Error(kMsgNoReadme, {project.m_strReadmeFile.str()});
+  if (project.m_strDefaultDir.IsEmpty()) Error(kMsgNoDestination);
+  if (project.GetPathName().empty() || out.empty()) Error(kMsgNotSaved);
+  if (project.m_strProductName.IsEmpty()) Warning(kMsgNoProductName);
+  if (project.m_strCompanyName.IsEmpty()) Warning(kMsgNoCompanyName);
+
+  if (project.m_dwFlags & CKitwrightProject::kUseCommonBitmap) {
+    if (!data.m_strCommonBitmap.empty() && !CanOpenForReading(data.m_strCommonBitmap))
+      Error(kMsgNoCommonBitmap, {project.m_strCommonBitmap.str()});
+  } else {
+    for (int i = 0; i < CKitwrightProject::kBitmapCount; ++i)
+      if (!data.m_strBitmaps[i].empty() && !CanOpenForReading(data.m_strBitmaps[i]))
+        Error(kMsgNoDialogBitmap, {project.m_strBitmaps[i].str()});
+  }
+
+  unsigned mapFiles = 0;
+  if (Ok()) {
+    for (CFileFolder* pkg = data.m_pPackages; pkg; pkg = pkg->m_pNext) {
+      const bool ordinary = !(pkg->m_dwFlags & CFileFolder::kEarly);
+      for (CFileItem* f = pkg->m_pFiles; f; f = f->m_pNext) {
+        ++filesToProcess;
+        if (ordinary) ++mapFiles;
+        const std::string path = project.ResolveSourcePath(f->m_strSource);
+        f->m_strSource = path;
+        FileStatus st;
+        if (!CanOpenForReading(path) || !GetFileStatus(path, st)) {
+          Error(kMsgFileMissing, {path, pkg->m_strName});
+          continue;
+        }
+        f->m_dwFileSize = st.size;
+        if (f->m_dwFlags & CFileItem::kVersionCheck) {
+          FileVersionInfo v;
+          f->m_bHasVersion = GetFileVersion(path, v) ? 1 : 0;
+          f->m_dwFileVersionMS = v.fileVersionMS;
+          f->m_dwFileVersionLS = v.fileVersionLS;
+          f->m_dwProductVersionMS = v.productVersionMS;
+          f->m_dwProductVersionLS = v.productVersionLS;
+          f->m_dwFileFlagsMask = v.fileFlagsMask;
+          f->m_dwFileFlags = v.fileFlags;
+          f->m_dwFileOS = v.fileOS;
+          f->m_dwFileType = v.fileType;
+          f->m_dwFileSubtype = v.fileSubtype;
+          f->m_wLanguage = v.language;
+          f->m_wCodePage = v.codePage;
+        }
+      }
+    }
+    if (data.m_pGroups->IsEmpty()) Warning(kMsgNoIcons);
+    std::string error;
+    if (!ClearDiskFolders(out, error)) Error(kMsgCannotWriteSetup, {DiskFolder(out, 1)});
+  }
+  ++filesToProcess;  // SETUP.INF
+
+  std::string error;
+  if (!out.empty() && !CreateDiskFolder(out, 1, error) && Ok()) Error(kMsgCannotWriteSetup, {DiskFolder(out, 1)});
+  const std::string disk1 = DiskFolder(out, 1);
+  const std::string setupExe = disk1 + sep + "SETUP.EXE";
+
+  uint32_t mapOffset = 0;
+  if (Ok()) {
+    const uint32_t loaderOption = project.m_wOperatingSystem == 2 ? 2 : 1;
+    if (!p.loader || !p.loader->DropSetup(project.m_wSetupLanguage, disk1, loaderOption, mapOffset))
+      Error(kMsgCannotWriteSetup, {disk1});
+  }
+
+  bool started = false;
+  ArchiveHandle archive = nullptr;
+  std::vector<uint8_t> diskMap;
+  if (Ok()) {
+    const std::string inf = out + sep + "SETUP.INF";
+    try {
+      data.WriteFile(inf);
+    } catch (const CQVArchive::CXQVArchive&) {
+      Log("BUG 10001: Cannot write Setup.inf!");
+      ++result.errors;
+    } catch (const CSetupData::CBitmapError&) {
+      Log("BUG 10001: Cannot write Setup.inf!");
+      ++result.errors;
+    }
+    ArchiveStartup();
+    started = true;
+    volumeFormat = VolumePathFormat(out);
+    currentVolume = 1;
+    archive = ArchiveOpenSized(setupExe.c_str(), kArchiveOpenAppend | kArchiveOpenSizedOnly, &Build::Callback,
+                               p.capacity);
+    if (!archive) {
+      Error(kMsgCannotWriteSetup, {disk1});
+    } else {
+      ArchiveSetUserData(archive, reinterpret_cast<ArchiveUserValue>(this));
+      if (!AddToArchive(archive, inf, 0)) Error(kMsgUserBreak);
+    }
+    RemoveFile(inf);
+  }
+
+  diskMap.assign(mapFiles, 0);
+  currentVolume = 1;
+  if (archive && Ok()) {
+    // Support folders first: their files are needed before the disks are asked for.
+    for (CFileFolder* pkg = data.m_pPackages; pkg && Ok(); pkg = pkg->m_pNext) {
+      if (!(pkg->m_dwFlags & CFileFolder::kEarly) || !pkg->m_pFiles) continue;
+      if (pkg->m_dwFlags & CFileFolder::kBillboard) Log(kMsgCompressingBillboards);
+      else Log(kMsgCompressingFolder, {pkg->m_strName});
+      for (CFileItem* f = pkg->m_pFiles; f; f = f->m_pNext) {
+        if (!AddToArchive(archive, f->m_strSource, kArchiveAddFullPath)) {
+          Error(kMsgUserBreak);
+          break;
+        }
+      }
+    }
+  }
+  if (archive && Ok()) {
+    size_t index = 0;
+    for (CFileFolder* pkg = data.m_pPackages; pkg && Ok(); pkg = pkg->m_pNext) {
+      if (pkg->m_dwFlags & CFileFolder::kEarly) continue;
+      Log(kMsgCompressingFolder, {(pkg->m_dwFlags & CFileFolder::kMain) ? Text(kTextMain) : pkg->m_strName});
+      for (CFileItem* f = pkg->m_pFiles; f; f = f->m_pNext) {
+        diskMap[index++] = static_cast<uint8_t>(currentVolume);
+        if (!AddToArchive(archive, f->m_strSource, kArchiveAddFullPath)) {
+          Error(kMsgUserBreak);
+          break;
+        }
+      }
+    }
+  }
+  if (archive && !ArchiveClose(archive) && Ok()) Error(kMsgUserBreak);
+
+  if (Ok()) {
+    std::vector<uint8_t> block = EncodeDiskMap(diskMap);
+    FILE* f = std::fopen(setupExe.c_str(), "r+b");
+    bool written = false;
+    // The loader reserves a fixed area; a longer map would overwrite code.
+    if (f && block.size() <= kDiskMapArea && std::fseek(f, static_cast<long>(mapOffset), SEEK_SET) == 0)
+      written = std::fwrite(block.data(), 1, block.size(), f) == block.size();
+    if (f && std::fclose(f) != 0) written = false;
+    if (!written) Error(kMsgCannotWriteSetup, {disk1});
+  }
+  if (started) ArchiveShutdown();
+
+  if (!Ok()) {
+    Log(kMsgCancelled, {std::to_string(result.errors)});
+    if (!out.empty()) RemoveFile(setupExe);
+  } else {
+    Log(kMsgFinished, {std::to_string(result.warnings)});
+    project.MarkBuilt();
+  }
+  if (result.errors || result.warnings) Log(kMsgMoreInfo);
+  return result;
+}
+
+}  // namespace
+
+BuildResult RunBuild(const BuildParams& params) {
+  Build b(params);
+  return b.Run();
+}
+
+BuildResult RunBuildOnThread(const BuildParams& params) {
+  BuildResult r;
+  std::thread t([&] {
+    RaiseCurrentThreadPriority();
+    r = RunBuild(params);
+  });
+  t.join();
+  return r;
+}
+
+}  // namespace kw

@@ -1,0 +1,5 @@
+#pragma once
+namespace kw {
+// Gives the calling thread the highest normal priority the system allows it.
+void RaiseCurrentThreadPriority();
+}
