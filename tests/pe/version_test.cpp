@@ -9,6 +9,7 @@
 namespace {
 
 void ExpectFixtureVersion(const kw::FileVersionInfo& v) {
+  EXPECT_TRUE(v.found);
   EXPECT_EQ(v.fileVersionMS, 0x00010002u);
   EXPECT_EQ(v.fileVersionLS, 0x00030004u);
   EXPECT_EQ(v.productVersionMS, 0x00050006u);
@@ -105,6 +106,7 @@ TEST(VersionResource, WithoutTranslationTableGivesLanguageZeroAnd1252) {
   kw::FileVersionInfo v;
   std::string error;
   ASSERT_TRUE(kw::ParseVersionResource(block.data(), block.size(), v, error)) << error;
+  EXPECT_TRUE(v.found);
   EXPECT_EQ(v.fileVersionMS, 0x00040003u);
   EXPECT_EQ(v.productVersionMS, 0x00090001u);
   EXPECT_EQ(v.language, 0);
@@ -147,6 +149,7 @@ TEST(VersionResource, DamagedBlocksGiveErrors) {
     kw::FileVersionInfo v;
     std::string error;
     EXPECT_FALSE(kw::ParseVersionResource(c.bytes.data(), c.bytes.size(), v, error)) << c.what;
+    EXPECT_FALSE(v.found) << c.what;
     EXPECT_NE(error.find(c.error), std::string::npos) << c.what << ": " << error;
   }
 }

@@ -114,7 +114,7 @@ std::string FileVersionInfo::GetString(const std::string& name) const {
 }
 
 bool operator==(const FileVersionInfo& a, const FileVersionInfo& b) {
-  return a.fileVersionMS == b.fileVersionMS && a.fileVersionLS == b.fileVersionLS &&
+  return a.found == b.found && a.fileVersionMS == b.fileVersionMS && a.fileVersionLS == b.fileVersionLS &&
          a.productVersionMS == b.productVersionMS && a.productVersionLS == b.productVersionLS &&
          a.fileFlagsMask == b.fileFlagsMask && a.fileFlags == b.fileFlags && a.fileOS == b.fileOS &&
          a.fileType == b.fileType && a.fileSubtype == b.fileSubtype && a.language == b.language &&
@@ -136,6 +136,7 @@ bool ParseVersionResource(const uint8_t* data, size_t size, FileVersionInfo& out
   if (root.valueEnd - root.valueStart < 52 || U32(data + root.valueStart) != 0xFEEF04BDu)
     return error = "version resource has no fixed block", false;
   const uint8_t* f = data + root.valueStart;
+  out.found = true;
   out.fileVersionMS = U32(f + 8);
   out.fileVersionLS = U32(f + 12);
   out.productVersionMS = U32(f + 16);
@@ -170,7 +171,10 @@ bool ParseVersionResource(const uint8_t* data, size_t size, FileVersionInfo& out
     }
     return true;
   });
-  if (!ok) return false;
+  if (!ok) {
+    out = FileVersionInfo();
+    return false;
+  }
   if (!out.translations.empty()) {
     out.language = out.translations[0].first;
     out.codePage = out.translations[0].second;

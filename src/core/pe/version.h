@@ -13,6 +13,7 @@ struct VersionStringTable {
 };
 
 struct FileVersionInfo {
+  bool found = false;  // the file has version information with a fixed block
   // The fixed block from the file version on.
   uint32_t fileVersionMS = 0, fileVersionLS = 0;
   uint32_t productVersionMS = 0, productVersionLS = 0;

@@ -39,6 +39,7 @@ bool GetFileVersion(const std::string& path, FileVersionInfo& out, std::string* 
     return fail("version resource has no fixed block");
   VS_FIXEDFILEINFO fixed;
   std::memcpy(&fixed, value, sizeof fixed);
+  out.found = true;
   out.fileVersionMS = fixed.dwFileVersionMS;
   out.fileVersionLS = fixed.dwFileVersionLS;
   out.productVersionMS = fixed.dwProductVersionMS;
