@@ -1,0 +1,319 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <map>
+
+#include "../testutil.h"
+#include "build/engine.h"
+#include "model/project.h"
+#include "platform/clock.h"
+#include "platform/filesys.h"
+#include "projfile/projfile.h"
+#include "zpk/reader.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// The English texts, as the UI resource library carries them.
+class Strings : public kw::IStringSource {
+ public:
+  bool Text(uint16_t id, std::string& out) override {
+    static const std::map<uint16_t, std::string> t = {
+        {0x2000, "WARNING 100: No program icons will be created on the Start Menu."},
+        {0x2001, "WARNING 101: No application name has been specified in the General tab."},
+        {0x2002, "WARNING 102: No company name has been specified in the General tab."},
+        {0x2080, "ERROR 200: Kitwright could not locate the file \"%1\" specified in the \"%2\" folder."},
+        {0x2081, "ERROR 201: User break."},
+        {0x2082, "ERROR 202: The current project must be saved before creating a setup program."},
+        {0x2085, "INTERNAL ERROR 205: Kitwright could not write SETUP.EXE. Please ensure the \"%1\" directory is not read-only."},
+        {0x3000, "Setup build process started."},
+        {0x3001, "Compressing the \"%s\" folder."},
+        {0x3003, "Validating data."},
+        {0x3004, "Build finished - %u warning(s)."},
+        {0x3005, "For more information on error messages and warnings see \"Error Messages and Warnings\" in the Kitwright User's Guide."},
+        {0x3006, "Build cancelled - %u error(s)."},
+        {0x3007, "Compressing Billboards."},
+        {0x3008, "Checking dependencies..."},
+        {32, "Main"},
+    };
+    auto it = t.find(id);
+    if (it == t.end()) return false;
+    out = it->second;
+    return true;
+  }
+};
+
+// A stand-in loader: "MZ", then a 1024-byte disk-map area at offset 64.
+class Loader : public kw::ILoaderSource {
+ public:
+  bool DropSetup(uint16_t language, const std::string& folder, uint32_t loader, uint32_t& offset) override {
+    ++calls;
+    lastLanguage = language;
+    lastLoader = loader;
+    Bytes image(64 + 1024, 0);
+    image[0] = 'M';
+    image[1] = 'Z';
+    kwtest::WriteFile(folder + kw::kPathSep + "SETUP.EXE", image);
+    offset = 64;
+    return true;
+  }
+  int calls = 0;
+  uint16_t lastLanguage = 0;
+  uint32_t lastLoader = 0;
+};
+
+class Reporter : public kw::IBuildReporter {
+ public:
+  void LogLine(const std::string& line) override { log.push_back(line); }
+  void CurrentFile(const std::string& path) override { files.push_back(path); }
+  void Progress(unsigned file, unsigned total) override {
+    EXPECT_LE(file, 100u);
+    EXPECT_LE(total, 100u);
+    if (cancelAfter && ++reports >= cancelAfter) cancel->store(1);
+  }
+  bool Has(const std::string& line) const { return std::find(log.begin(), log.end(), line) != log.end(); }
+  size_t Count(const std::string& prefix) const {
+    return std::count_if(log.begin(), log.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+  }
+  std::vector<std::string> log, files;
+  int cancelAfter = 0, reports = 0;
+  std::atomic<int>* cancel = nullptr;
+};
+
+Bytes Random(size_t n, uint32_t seed) {
+  Bytes b(n);
+  for (auto& c : b) c = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 24);
+  return b;
+}
+
+struct Fixture : ::testing::Test {
+  kwtest::TempDir dir;
+  CKitwrightProject project;
+  Strings strings;
+  Loader loader;
+  Reporter reporter;
+  std::atomic<int> cancel{0};
+
+  void SetUp() override {
+    kw::SetFixedClock(1000000000);
+    project.OnNewDocument(1031);
+    project.m_strProductName = "Demo";
+    project.m_strCompanyName = "Brantel";
+    project.m_pGroups->m_pChild->AddIcon("Demo", "%INSTALLDIR%\\DEMO.EXE");
+  }
+  void TearDown() override { kw::SetFixedClock(std::nullopt); }
+
+  std::string AddFile(CFileFolder* pkg, const std::string& name, const Bytes& data) {
+    std::string path = dir.file(name);
+    kwtest::WriteFile(path, data);
+    pkg->AddFile(path.c_str());
+    return path;
+  }
+  void Save() { ASSERT_EQ(kw::SaveProject(project, dir.file("demo.kwr")), kw::kProjectOk); }
+  kw::BuildResult Build(uint32_t capacity = 1457664) {
+    kw::BuildParams p;
+    p.project = &project;
+    p.outputDir = project.GetOutputDirectory();
+    p.capacity = capacity;
+    p.strings = &strings;
+    p.loader = &loader;
+    p.reporter = &reporter;
+    p.cancel = &cancel;
+    return kw::RunBuildOnThread(p);
+  }
+  std::string Out(const std::string& rel) {
+    std::string s = project.GetOutputDirectory() + kw::kPathSep + rel;
+    for (char& c : s)
+      if (c == '/' || c == '\\') c = kw::kPathSep;
+    return s;
+  }
+};
+
+TEST(Messages, Formatting) {
+  struct Case { const char* text; std::vector<std::string> args; const char* want; } cases[] = {
+      {"file \"%1\" in \"%2\"", {"a.exe", "Main"}, "file \"a.exe\" in \"Main\""},
+      {"%2 before %1", {"x", "y"}, "y before x"},
+      {"Build finished - %u warning(s).", {"3"}, "Build finished - 3 warning(s)."},
+      {"Compressing the \"%s\" folder.", {"Samples"}, "Compressing the \"Samples\" folder."},
+      {"100%% sure %s %s", {"only-one"}, "100% sure only-one "},
+      {"odd %n %x stays", {"a"}, "odd %n %x stays"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(kw::FormatMessage(c.text, c.args), c.want) << c.text;
+}
+
+TEST(DiskMap, Runs) {
+  EXPECT_EQ(kw::EncodeDiskMap(Bytes(300, 1)), (Bytes{'Q', 'V', 'P', 'L', 0x2C, 1, 0, 0, 0xFF, 0x2C, 0x01, 1}));
+  Bytes mixed = {1, 1, 2, 3, 3, 3};
+  EXPECT_EQ(kw::EncodeDiskMap(mixed), (Bytes{'Q', 'V', 'P', 'L', 6, 0, 0, 0, 2, 1, 1, 2, 3, 3}));
+  EXPECT_EQ(kw::EncodeDiskMap({}), (Bytes{'Q', 'V', 'P', 'L', 0, 0, 0, 0}));
+  // A run longer than a u16 is split.
+  Bytes big = kw::EncodeDiskMap(Bytes(70000, 2));
+  EXPECT_EQ(Bytes(big.begin() + 8, big.end()), (Bytes{0xFF, 0xFF, 0xFF, 2, 0xFF, 0x71, 0x11, 2}));
+}
+
+TEST_F(Fixture, UnsavedProjectIsRefused) {
+  AddFile(project.m_pPackages, "a.txt", Bytes(10, 'a'));
+  kw::BuildResult r = Build();
+  EXPECT_EQ(r.errors, 1u);
+  EXPECT_TRUE(reporter.Has("ERROR 202: The current project must be saved before creating a setup program."));
+  EXPECT_TRUE(reporter.Has("Build cancelled - 1 error(s)."));
+  EXPECT_EQ(reporter.log.back(), "For more information on error messages and warnings see \"Error Messages and Warnings\" in the Kitwright User's Guide.");
+  EXPECT_EQ(loader.calls, 0);
+  EXPECT_TRUE(reporter.files.empty());
+}
+
+TEST_F(Fixture, MissingFilesAreEachReported) {
+  Save();
+  project.m_pPackages->AddFile(dir.file("gone1.dll").c_str());
+  AddFile(project.m_pPackages, "here.txt", Bytes(5, 'h'));
+  project.m_pPackages->AddFile(dir.file("gone2.dll").c_str());
+  const uint32_t stamp = project.m_dwFingerprint;
+  kw::BuildResult r = Build();
+  EXPECT_EQ(r.errors, 2u);
+  EXPECT_EQ(reporter.Count("ERROR 200: "), 2u);
+  EXPECT_TRUE(reporter.Has("ERROR 200: Kitwright could not locate the file \"" + dir.file("gone1.dll") +
+                           "\" specified in the \"Main\" folder."));
+  EXPECT_EQ(loader.calls, 0);
+  EXPECT_TRUE(reporter.files.empty());
+  EXPECT_FALSE(kw::CanOpenForReading(Out("DISK1/SETUP.EXE")));
+  EXPECT_EQ(project.m_dwFingerprint, stamp);
+}
+
+TEST_F(Fixture, NoIconsIsAWarning) {
+  Save();
+  project.m_pGroups->m_pChild->RemoveIcon(project.m_pGroups->m_pChild->m_pIcons);
+  AddFile(project.m_pPackages, "a.txt", Bytes(100, 'a'));
+  kw::BuildResult r = Build();
+  EXPECT_EQ(r.errors, 0u);
+  EXPECT_EQ(r.warnings, 1u);
+  EXPECT_TRUE(reporter.Has("WARNING 100: No program icons will be created on the Start Menu."));
+  EXPECT_TRUE(reporter.Has("Build finished - 1 warning(s)."));
+  EXPECT_EQ(reporter.log.back().rfind("For more information", 0), 0u);
+  EXPECT_EQ(loader.lastLanguage, 1031);
+  EXPECT_EQ(loader.lastLoader, 2u);
+}
+
+TEST_F(Fixture, ThreeDisksWithDiskMapAndReadableArchive) {
+  Save();
+  auto* billboards = new CFileFolder(":Billboard", 0x1300, project.TakeNextPackageId());
+  project.m_pPackages->AppendPackage(billboards);
+  std::map<std::string, Bytes> content;
+  content[AddFile(billboards, "bb1.bmp", Random(3000, 9))] = Random(3000, 9);
+  std::vector<std::string> ordinary;
+  for (int i = 0; i < 6; ++i) {
+    Bytes data = Random(15000 + i * 100, 100 + i);  // incompressible: stored
+    std::string path = AddFile(project.m_pPackages, "f" + std::to_string(i) + ".bin", data);
+    content[path] = data;
+    ordinary.push_back(path);
+  }
+  const uint32_t capacity = 40000;
+  kw::BuildResult r = Build(capacity);
+  ASSERT_EQ(r.errors, 0u) << ::testing::PrintToString(reporter.log);
+  EXPECT_TRUE(reporter.Has("Compressing Billboards."));
+  EXPECT_TRUE(reporter.Has("Compressing the \"Main\" folder."));
+  // Billboards go first; SETUP.INF before everything and deleted afterwards.
+  ASSERT_GE(reporter.files.size(), 2u);
+  EXPECT_NE(reporter.files[0].find("SETUP.INF"), std::string::npos);
+  EXPECT_EQ(reporter.files[1], dir.file("bb1.bmp"));
+  EXPECT_FALSE(kw::CanOpenForReading(project.GetOutputDirectory() + kw::kPathSep + "SETUP.INF"));
+
+  for (const char* v : {"DISK1/SETUP.EXE", "DISK2/SETUP.2", "DISK3/SETUP.3"}) {
+    kw::FileStatus st;
+    ASSERT_TRUE(kw::GetFileStatus(Out(v), st)) << v;
+    EXPECT_LE(st.size, capacity) << v;
+  }
+
+  kw::zpk::ArchiveReader reader;
+  kw::zpk::ReadError e = reader.Open(Out("DISK1/SETUP.EXE"));
+  ASSERT_TRUE(e.ok()) << e.message;
+  ASSERT_GE(reader.volumes().size(), 3u);
+  std::map<std::string, size_t> firstVolume;
+  for (const auto& f : reader.files()) {
+    Bytes got;
+    e = reader.Unpack(f, [&](const uint8_t* d, size_t n) {
+      got.insert(got.end(), d, d + n);
+      return true;
+    });
+    ASSERT_TRUE(e.ok()) << f.name << ": " << e.message;
+    // Stored names are whole paths in the archive's own form.
+    std::string name = f.name;
+    for (const auto& c : content)
+      if (kw::zpk::SafeRelativePath(c.first) == kw::zpk::SafeRelativePath(f.name)) name = c.first;
+    firstVolume[name] = reader.volumes()[f.pieces[0].volume].number;
+    if (name.find("SETUP.INF") != std::string::npos) continue;
+    ASSERT_TRUE(content.count(name)) << f.name;
+    EXPECT_EQ(got, content[name]) << f.name;
+  }
+  EXPECT_EQ(reader.files().size(), content.size() + 1);  // and SETUP.INF
+
+  // The map names, for each ordinary file, the disk on which it begins.
+  Bytes exe = kwtest::ReadFile(Out("DISK1/SETUP.EXE"));
+  ASSERT_EQ(std::string(exe.begin() + 64, exe.begin() + 68), "QVPL");
+  EXPECT_EQ(exe[68], ordinary.size());
+  Bytes volumes;
+  for (size_t pos = 72; volumes.size() < ordinary.size();) {
+    size_t count = exe[pos++];
+    if (count == 0xFF) {
+      count = exe[pos] | (exe[pos + 1] << 8);
+      pos += 2;
+    }
+    volumes.insert(volumes.end(), count, exe[pos++]);
+  }
+  for (size_t i = 0; i < ordinary.size(); ++i) EXPECT_EQ(volumes[i], firstVolume[ordinary[i]]) << ordinary[i];
+  EXPECT_EQ(volumes.back(), 3);
+
+  // Stamped: nothing to do until a source changes.
+  EXPECT_FALSE(project.NeedsRebuild());
+  kwtest::WriteFile(ordinary[2], Random(15201, 1));
+  EXPECT_TRUE(project.NeedsRebuild());
+}
+
+TEST_F(Fixture, StaleDisksGoAndBuildsRepeatByteForByte) {
+  Save();
+  AddFile(project.m_pPackages, "a.txt", Bytes(20000, 'a'));
+  AddFile(project.m_pPackages, "b.bin", Random(5000, 3));
+  std::filesystem::create_directories(Out("DISK7"));
+  kwtest::WriteFile(Out("DISK7/SETUP.7"), std::string("stale"));
+  kwtest::WriteFile(Out("KEEP.TXT"), std::string("not a disk"));
+  ASSERT_EQ(Build().errors, 0u);
+  EXPECT_FALSE(std::filesystem::exists(Out("DISK7")));
+  EXPECT_TRUE(std::filesystem::exists(Out("KEEP.TXT")));
+  Bytes first = kwtest::ReadFile(Out("DISK1/SETUP.EXE"));
+  ASSERT_EQ(Build().errors, 0u);
+  EXPECT_EQ(kwtest::ReadFile(Out("DISK1/SETUP.EXE")), first);
+}
+
+TEST_F(Fixture, CancelEndsWithUserBreak) {
+  Save();
+  for (int i = 0; i < 4; ++i) AddFile(project.m_pPackages, "c" + std::to_string(i), Random(200000, i));
+  reporter.cancel = &cancel;
+  reporter.cancelAfter = 3;
+  const uint32_t built = project.m_tBuilt;
+  kw::SetFixedClock(1000000500);
+  kw::BuildResult r = Build();
+  EXPECT_GE(r.errors, 1u);
+  EXPECT_TRUE(reporter.Has("ERROR 201: User break."));
+  EXPECT_FALSE(kw::CanOpenForReading(Out("DISK1/SETUP.EXE")));
+  EXPECT_EQ(project.m_tBuilt, built);
+}
+
+TEST_F(Fixture, LoaderFailureIsError205) {
+  struct Failing : kw::ILoaderSource {
+    bool DropSetup(uint16_t, const std::string&, uint32_t, uint32_t&) override { return false; }
+  } failing;
+  Save();
+  AddFile(project.m_pPackages, "a.txt", Bytes(1, 'a'));
+  kw::BuildParams p;
+  p.project = &project;
+  p.outputDir = project.GetOutputDirectory();
+  p.capacity = 1457664;
+  p.strings = &strings;
+  p.loader = &failing;
+  p.reporter = &reporter;
+  EXPECT_EQ(kw::RunBuild(p).errors, 1u);
+  EXPECT_EQ(reporter.Count("INTERNAL ERROR 205: "), 1u);
+}
+
+}  // namespace
