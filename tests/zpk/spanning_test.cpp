@@ -172,3 +172,32 @@ TEST_F(Spanning, DefaultCallbackCannotNameAVolume) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Spanning, AnEntryThatWouldNotFitOpensTheNextVolume) {
+  std::vector<uint8_t> a = RandomBytes(3900, 60), b = TextBytes(2000, 61);
+  std::string longName(40, 'n');
+  calls.nextVolume = [&](uint16_t n) { return dir.file("ARC." + std::to_string(n)); };
+  std::string first = dir.file("ARC.ZPK");
+  ArchiveHandle h = ArchiveOpenSized(first.c_str(), 0, Callback, 4096);
+  ArchiveSetUserData(h, reinterpret_cast<ArchiveUserValue>(&calls));
+  WriteFile(dir.file("a.bin"), a);
+  WriteFile(dir.file(longName), b);
+  ASSERT_TRUE(ArchiveAddFile(h, dir.file("a.bin").c_str(), 0));
+  ASSERT_TRUE(ArchiveAddFile(h, dir.file(longName).c_str(), 0));
+  ArchiveClose(h);
+  EXPECT_EQ(calls.volumesAsked, std::vector<uint16_t>{2});
+  EXPECT_LE(fs::file_size(first), 4096u);
+  EXPECT_LE(fs::file_size(dir.file("ARC.2")), 4096u);
+  kw::zpk::ArchiveReader r;
+  ASSERT_TRUE(r.Open(first).ok());
+  ASSERT_EQ(r.volumes().size(), 2u);
+  ASSERT_EQ(r.volumes()[0].entries.size(), 1u);
+  ASSERT_EQ(r.volumes()[1].entries.size(), 1u);
+  EXPECT_EQ(r.volumes()[1].entries[0].entry.longName, longName);
+  EXPECT_EQ(r.volumes()[1].entries[0].entry.flags, 0);
+  EXPECT_TRUE(r.Test().ok());
+}
+
+}  // namespace
