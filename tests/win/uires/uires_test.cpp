@@ -98,7 +98,10 @@ TEST(ResourceObject, LoadBitmapFlagAndSystemIds) {
   HBITMAP toolbar = object->LoadBitmap(FALSE, MAKEINTRESOURCEA(16));
   EXPECT_NE(toolbar, nullptr);
   // Icons follow the same rule; cursors need the flag for the library.
-  EXPECT_NE(object->LoadIcon(FALSE, MAKEINTRESOURCEA(32512)), nullptr);
+  EXPECT_NE(object->LoadIcon(FALSE, MAKEINTRESOURCEA(32513)), nullptr);
+  EXPECT_NE(object->LoadIcon(FALSE, MAKEINTRESOURCEA(28671)), nullptr);
+  EXPECT_EQ(object->LoadIcon(FALSE, "IDI_FOLDER"), nullptr) << "a named icon with the flag clear is the system's";
+  EXPECT_NE(object->LoadIcon(TRUE, "IDI_FOLDER"), nullptr);
   EXPECT_NE(object->LoadCursor(FALSE, MAKEINTRESOURCEA(32512)), nullptr);
   EXPECT_NE(object->LoadCursor(TRUE, MAKEINTRESOURCEA(30977)), nullptr);
   if (system) ::DeleteObject(system);
