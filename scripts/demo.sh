@@ -19,7 +19,10 @@ sample=$(dirname "$0")/../samples/demo/Demo.kwr
 if [ -f "$sample" ] && "$kwrbuild" --help 2>&1 | grep -q -- '--force'; then
   echo "== building the sample project"
   cp -r "$(dirname "$sample")" "$out/sample"
-  "$kwrbuild" --force "$out/sample/Demo.kwr"
+  "$kwrbuild" --lng "$win/dist/LNG" --force "$out/sample/Demo.kwr"
+  echo "== the same project on volumes of 64 KiB, then again: nothing to do"
+  "$kwrbuild" --lng "$win/dist/LNG" --disk-size 65536 "$out/sample/Demo.kwr"
+  "$kwrbuild" --lng "$win/dist/LNG" "$out/sample/Demo.kwr"
   zpk=$native/dist/zpk
   if [ -x "$zpk" ]; then
     for setup in "$out"/sample/Demo/*/DISK1/SETUP.EXE; do
