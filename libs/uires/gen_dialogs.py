@@ -99,7 +99,7 @@ def dlg(*a, **k):
 # --- application dialogs ---
 d = dlg('IDD_ABOUT', 236, 126, t('About Kitwright', 'Info über Kitwright'), 'modal')
 d.control('Brantel KWRBMP', 11, 8, 8, 40, 40, 'WS_CHILD | WS_VISIBLE')
-d.text(t('Kitwright 97b', 'Kitwright 97b'), 56, 10, 170, 8, '503')
+d.text(t('Kitwright 97b', 'Kitwright 97b'), 56, 8, 170, 18, '503')
 d.text(t('Version %s.', 'Version %s.'), 56, 30, 170, 8, '772')
 d.text(t('Copyright © 1996-1997 Brantel SoftWare. All rights reserved.', 'Copyright © 1996-1997 Brantel SoftWare. Alle Rechte vorbehalten.'), 56, 42, 170, 16)
 d.control('Brantel KWRBMP', 12, 56, 62, 32, 32, 'WS_CHILD | WS_VISIBLE')
@@ -141,7 +141,7 @@ d.text(t('Total:', 'Gesamt:'), 8, 48, 60, 8)
 d.control('msctls_progress32', 202, 8, 58, 204, 10, 'WS_BORDER')
 d.button(CANCEL, 'IDCANCEL', 85, 74, 50, 14)
 
-d = dlg('IDD_SELECT_DIRECTORY', 200, 130, t('Select Directory', 'Verzeichnis auswählen'), 'modal')
+d = dlg('IDD_SELECT_DIRECTORY', 200, 140, t('Select Directory', 'Verzeichnis auswählen'), 'modal')
 d.text(t('Directory &name:', 'Verzeichnis&name:'), 8, 8, 120, 8)
 d.edit(1152, 8, 18, 130)
 d.text(t('', ''), 8, 34, 130, 8, '1088', 'SS_NOPREFIX')
@@ -372,13 +372,13 @@ header(d, 'IDI_PROGRAMGROUP', 8960, t('Program Icon', 'Programmsymbol'))
 rows = [(t('&Path:', '&Pfad:'), 8961, 'combo'), (t('&Command Line Parameters:', '&Befehlszeilenparameter:'), 8962, ''), (t('&Icon Path:', '&Symbolpfad:'), 8963, ''), (t('Icon I&ndex:', 'Symbol&index:'), 8964, 'ES_NUMBER'), (t('&Working Dir:', '&Arbeitsverzeichnis:'), 8965, '')]
 for row, (lab, cid, kind) in enumerate(rows):
     y = 64 + row * 18
-    d.text(lab, 7, y + 2, 90, 8)
+    d.text(lab, 7, y + 2, 100, 8)
     if kind == 'combo':
-        d.combo(cid, 100, y, 123, 80, 'CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP')
+        d.combo(cid, 110, y, 113, 80, 'CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP')
     elif kind:
-        d.edit(cid, 100, y, 40, 12, kind)
+        d.edit(cid, 110, y, 40, 12, kind)
     else:
-        d.edit(cid, 100, y, 123)
+        d.edit(cid, 110, y, 113)
 
 d = dlg('IDD_OPTION_GENERAL', IW, IH, t('General', 'Allgemein'))
 header(d, 'IDI_FOLDER', 9216, t('Custom Setup Option', 'Benutzerdefinierte Setup-Option'))
