@@ -1,33 +1,43 @@
 #include "zpk/names.h"
 
+#include <cstdint>
+
 #include "platform/text.h"
 
 namespace kw::zpk {
 namespace {
-std::string AfterLastBackslash(const std::string& s) {
-  size_t p = s.rfind('\\');
-  return p == std::string::npos ? s : s.substr(p + 1);
+bool IsSep(char c) { return c == '\\' || c == '/'; }
+
+// Start of the part after the last separator.
+size_t LastPartStart(const std::string& s) {
+  for (size_t i = s.size(); i > 0; --i)
+    if (IsSep(s[i - 1])) return i;
+  return 0;
 }
 
-bool Glob(const std::string& pat, const std::string& name) {
-  size_t p = 0, n = 0, star = std::string::npos, mark = 0;
-  auto up = [](char c) { return AnsiUpperChar(static_cast<unsigned char>(c)); };
-  while (n < name.size()) {
-    if (p < pat.size() && pat[p] == '*') {
+bool SameChar(char p, char n) {
+  if (IsSep(p) && IsSep(n)) return true;
+  return AnsiUpperChar(static_cast<unsigned char>(p)) == AnsiUpperChar(static_cast<unsigned char>(n));
+}
+
+bool Glob(const char* pat, size_t plen, const char* name, size_t nlen) {
+  size_t p = 0, n = 0, star = SIZE_MAX, mark = 0;
+  while (n < nlen) {
+    if (p < plen && pat[p] == '*') {
       star = p++;
       mark = n;
-    } else if (p < pat.size() && (pat[p] == '?' || up(pat[p]) == up(name[n]))) {
+    } else if (p < plen && (pat[p] == '?' || SameChar(pat[p], name[n]))) {
       ++p;
       ++n;
-    } else if (star != std::string::npos) {
+    } else if (star != SIZE_MAX) {
       p = star + 1;
       n = ++mark;
     } else {
       return false;
     }
   }
-  while (p < pat.size() && pat[p] == '*') ++p;
-  return p == pat.size();
+  while (p < plen && pat[p] == '*') ++p;
+  return p == plen;
 }
 }  // namespace
 
@@ -42,14 +52,10 @@ std::string LastComponent(const std::string& path) {
   return p == std::string::npos ? path : path.substr(p + 1);
 }
 
-bool NameMatches(const std::string& patternIn, const std::string& nameIn) {
-  std::string pattern = ToStoredSeparators(patternIn);
-  std::string name = ToStoredSeparators(nameIn);
-  if (pattern.find('\\') == std::string::npos || name.find('\\') == std::string::npos) {
-    pattern = AfterLastBackslash(pattern);
-    name = AfterLastBackslash(name);
-  }
-  return Glob(pattern, name);
+bool NameMatches(const std::string& pattern, const std::string& name) {
+  size_t ps = LastPartStart(pattern), ns = LastPartStart(name);
+  if (ps > 0 && ns > 0) ps = ns = 0;  // both are paths: compare them whole
+  return Glob(pattern.data() + ps, pattern.size() - ps, name.data() + ns, name.size() - ns);
 }
 
 }  // namespace kw::zpk
