@@ -157,3 +157,36 @@ TEST_F(LanguageArrayTest, SetLanguageSwitchesAndWrites) {
 }
 
 }  // namespace
+
+namespace {
+
+bool g_win32s = false;
+bool Win32s() { return g_win32s; }
+LRESULT CALLBACK PlainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  return ::DefWindowProcA(w, m, wp, lp);
+}
+
+TEST_F(LanguageArrayTest, WindowClassRegistrationByPlatform) {
+  Copy("KWRENG32.DLL");
+  languages.SetWin32sQuery(&Win32s);
+  WNDCLASSEXA wc = {};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = &PlainProc;
+  wc.hInstance = ::GetModuleHandleA(nullptr);
+  wc.lpszClassName = "KwrReslangTestClass";
+  // Win32s without its support library: nothing can register.
+  g_win32s = true;
+  ASSERT_TRUE(languages.Load());
+  EXPECT_EQ(languages.RegisterWindowClass(&wc), 0);
+  languages.Unload();
+  g_win32s = false;
+  ASSERT_TRUE(languages.Load());
+  EXPECT_NE(languages.RegisterWindowClass(&wc), 0);
+  // A class that exists already fails both forms.
+  EXPECT_EQ(languages.RegisterWindowClass(&wc), 0);
+  EXPECT_EQ(languages.RegisterWindowClass(nullptr), 0);
+  ::UnregisterClassA(wc.lpszClassName, wc.hInstance);
+  languages.SetWin32sQuery(nullptr);
+}
+
+}  // namespace

@@ -2,6 +2,8 @@
 // object's slots, and the resources both languages must carry.
 #include "resource_library.h"
 
+#include "controls.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -227,6 +229,126 @@ TEST(ResourceLists, DialogsMenusPicturesInBothLibraries) {
       EXPECT_TRUE(style & DS_SETFONT) << "dialog " << id;
     }
   }
+}
+
+const int kDialogIds[] = {2,  5,  10, 11, 12, 15, 16, 17, 18, 19, 20, 22, 23, 24, 25, 26, 27, 28,
+                          29, 30, 31, 42, 60, 61, 71, 72, 73, 74, 75, 76, 78, 79, 100, 101, 102,
+                          30721};
+
+INT_PTR CALLBACK QuietDialog(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG; }
+
+std::wstring DialogFont(const BYTE* t, DWORD size, WORD* points) {
+  // DLGTEMPLATE, then menu, class and title (each 0, 0xFFFF + ordinal, or a
+  // string), then the point size and the face name.
+  const WORD* p = reinterpret_cast<const WORD*>(t + 18);
+  const WORD* end = reinterpret_cast<const WORD*>(t + size);
+  for (int field = 0; field < 3 && p < end; ++field) {
+    if (*p == 0xFFFF) p += 2;
+    else { while (p < end && *p) ++p; ++p; }
+  }
+  if (p >= end)
+    return L"";
+  *points = *p++;
+  std::wstring face;
+  while (p < end && *p)
+    face += static_cast<wchar_t>(*p++);
+  return face;
+}
+
+class WindowsTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    RegisterCheckListBox(::GetModuleHandleA(nullptr));
+    RegisterBitmapControl(::GetModuleHandleA(nullptr));
+  }
+};
+
+TEST_F(WindowsTest, EveryDialogTemplateOpensInBothLanguages) {
+  for (const char* name : kLibraries) {
+    Library lib(name);
+    ASSERT_TRUE(lib.get);
+    IResourceLibrary* object = lib.get();
+    HWND host = ::CreateWindowA("Static", "host", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr,
+                                nullptr, nullptr, nullptr);
+    for (int id : kDialogIds) {
+      HRSRC r = ::FindResourceA(lib.module, MAKEINTRESOURCEA(id), reinterpret_cast<LPCSTR>(RT_DIALOG));
+      ASSERT_NE(r, nullptr) << name << " dialog " << id;
+      auto* t = static_cast<const BYTE*>(::LockResource(::LoadResource(lib.module, r)));
+      WORD points = 0;
+      EXPECT_EQ(DialogFont(t, ::SizeofResource(lib.module, r), &points), L"MS Sans Serif")
+          << name << " dialog " << id;
+      EXPECT_EQ(points, 8);
+      DWORD style = 0;
+      std::memcpy(&style, t, 4);
+      // The module argument is ignored: a wrong one is passed on purpose.
+      HWND dialog = object->CreateDialogParam(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id),
+                                              (style & WS_CHILD) ? host : nullptr, &QuietDialog, 0);
+      EXPECT_NE(dialog, nullptr) << name << " dialog " << id;
+      if (dialog)
+        ::DestroyWindow(dialog);
+    }
+    ::DestroyWindow(host);
+    lib.release();
+  }
+}
+
+TEST_F(WindowsTest, CommonControlSlotsUseTheLibrary) {
+  Library lib("KWRDEU32.DLL");
+  ASSERT_TRUE(lib.get);
+  IResourceLibrary* o = lib.get();
+  HINSTANCE wrong = ::GetModuleHandleA(nullptr);
+  HIMAGELIST images = o->ImageList_LoadImage(wrong, MAKEINTRESOURCEA(4352), 16, 1,
+                                             RGB(255, 0, 255), IMAGE_BITMAP, 0);
+  ASSERT_NE(images, nullptr);
+  EXPECT_EQ(ImageList_GetImageCount(images), 5);
+  ImageList_Destroy(images);
+  HBITMAP mapped = o->CreateMappedBitmap(wrong, 16, 0, nullptr, 0);
+  EXPECT_NE(mapped, nullptr);
+  if (mapped) ::DeleteObject(mapped);
+  HWND host = ::CreateWindowA("Static", "host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
+                              nullptr, nullptr, nullptr);
+  TBBUTTON buttons[7] = {};
+  for (int i = 0; i < 7; ++i) {
+    buttons[i].iBitmap = i;
+    buttons[i].idCommand = 100 + i;
+    buttons[i].fsState = TBSTATE_ENABLED;
+    buttons[i].fsStyle = TBSTYLE_BUTTON;
+  }
+  HWND toolbar = o->CreateToolbarEx(wrong, host, WS_CHILD | WS_VISIBLE, 1, 7, wrong, 16, buttons,
+                                    7, 16, 15, 16, 15, sizeof(TBBUTTON));
+  ASSERT_NE(toolbar, nullptr);
+  EXPECT_EQ(::SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0), 7);
+  HWND updown = o->CreateUpDownControl(wrong, WS_CHILD | UDS_SETBUDDYINT, 0, 0, 10, 20, host, 2,
+                                       wrong, nullptr, 10, 0, 4);
+  ASSERT_NE(updown, nullptr);
+  EXPECT_EQ(LOWORD(::SendMessageA(updown, UDM_GETPOS, 0, 0)), 4);
+  // A property sheet of the library's page templates, with wrong instances.
+  PROPSHEETPAGEA pages[2] = {};
+  for (int i = 0; i < 2; ++i) {
+    pages[i].dwSize = sizeof pages[i];
+    pages[i].hInstance = wrong;
+    pages[i].pszTemplate = MAKEINTRESOURCEA(i == 0 ? 100 : 102);
+    pages[i].pfnDlgProc = &QuietDialog;
+  }
+  PROPSHEETHEADERA header = {};
+  header.dwSize = sizeof header;
+  header.dwFlags = PSH_PROPSHEETPAGE | PSH_MODELESS | PSH_NOAPPLYNOW;
+  header.hwndParent = host;
+  header.hInstance = wrong;
+  header.pszCaption = "Optionen";
+  header.nPages = 2;
+  header.ppsp = pages;
+  auto sheet = reinterpret_cast<HWND>(o->PropertySheet(&header));
+  EXPECT_EQ(header.hInstance, lib.module);
+  EXPECT_EQ(pages[0].hInstance, lib.module);
+  EXPECT_EQ(pages[1].hInstance, lib.module);
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_NE(PropSheet_GetCurrentPageHwnd(sheet), nullptr);
+  ::DestroyWindow(sheet);
+  ::DestroyWindow(host);
+  lib.release();
 }
 
 }  // namespace
