@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include <typeinfo>
+#include <exception>
 #include <utility>
 
 // Severity codes.
@@ -33,12 +33,18 @@ void ReportCaughtException(const char* file, int line);
 [[noreturn]] void FatalSystemException(const char* file, int line, DWORD code);
 [[noreturn]] void FatalCaughtException(const char* file, int line);
 
-// Throw sites record where they threw, for ReportCaughtException.
-void RecordThrowSite(const char* file, int line, const std::type_info& type);
+// Throw sites record where they threw, for ReportCaughtException. The site
+// is kept with the exception object itself, so a later plain throw never
+// borrows it.
+void RecordThrowSite(const char* file, int line, std::exception_ptr thrown);
 template <class E>
 [[noreturn]] void ThrowAt(const char* file, int line, E&& e) {
-  RecordThrowSite(file, line, typeid(e));
-  throw std::forward<E>(e);
+  try {
+    throw std::forward<E>(e);
+  } catch (...) {
+    RecordThrowSite(file, line, std::current_exception());
+    throw;
+  }
 }
 #define KW_THROW(e) ThrowAt(__FILE__, __LINE__, e)
 

@@ -11,6 +11,8 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <typeinfo>
+#include <utility>
 
 namespace {
 
@@ -24,7 +26,7 @@ std::string g_caption = "Kitwright";
 struct ThrowSite {
   const char* file = nullptr;
   int line = 0;
-  const std::type_info* type = nullptr;
+  std::exception_ptr thrown;
 };
 thread_local ThrowSite t_site;
 
@@ -116,8 +118,9 @@ void ReportCaughtException(const char* file, int line) {
   std::string name = CurrentTypeName(&type);
   const char* catchFile = file ? file : "";
   char text[1024];
-  // The recorded site belongs to this exception only when the types agree.
-  if (type && t_site.file && t_site.type && *t_site.type == *type) {
+  // The recorded site belongs to this very exception object, or to none.
+  std::exception_ptr current = std::current_exception();
+  if (current && t_site.file && t_site.thrown == current) {
     std::snprintf(text, sizeof text,
                   "Exception \"%s\" (thrown at %s, line %d) has been caught at %s, line %d.",
                   name.c_str(), t_site.file, t_site.line, catchFile, line);
@@ -138,10 +141,10 @@ void FatalCaughtException(const char* file, int line) {
   EndProcess();
 }
 
-void RecordThrowSite(const char* file, int line, const std::type_info& type) {
+void RecordThrowSite(const char* file, int line, std::exception_ptr thrown) {
   t_site.file = file;
   t_site.line = line;
-  t_site.type = &type;
+  t_site.thrown = std::move(thrown);
 }
 
 void SetErrorBoxSeam(ErrorBoxSeam seam) { g_box = seam; }

@@ -143,7 +143,18 @@ TEST_F(ErrorsTest, CaughtExceptionWithAndWithoutThrowSite) {
   EXPECT_EQ(Only(), "FATAL ERROR KWR129:\nException \"std::runtime_error\" (thrown at " +
                         std::string(__FILE__) + ", line " + std::to_string(throwLine) +
                         ") has been caught at src\\kwrclst\\view, line 77.");
-  // A plain throw of another type must not borrow the earlier site.
+  // A plain throw, of another type or of the same, must not borrow a site.
+  g_boxes.clear();
+  try {
+    KW_THROW(std::runtime_error("recorded, never reported"));
+  } catch (...) {
+  }
+  try {
+    throw std::runtime_error("plain");
+  } catch (...) {
+    ReportCaughtException("e", 5);
+  }
+  EXPECT_EQ(Only(), "FATAL ERROR KWR129:\nException \"std::runtime_error\" has been caught at e, line 5.");
   g_boxes.clear();
   try {
     throw 42;
