@@ -4,6 +4,7 @@
 // Input: one or more volumes separated by kVolumeSeparator.
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <unistd.h>
@@ -33,9 +34,17 @@ std::vector<std::vector<uint8_t>> Split(const uint8_t* data, size_t size) {
   return out;
 }
 
-std::string TempPath() {
-  static std::string p = "/tmp/fuzz_zpk_" + std::to_string(getpid()) + ".zpk";
-  return p;
+// A plain buffer: it must outlive the exit handler that removes the file.
+char g_temp[64];
+
+void RemoveTemp() { std::remove(g_temp); }
+
+const char* TempPath() {
+  if (!g_temp[0]) {
+    std::snprintf(g_temp, sizeof g_temp, "/tmp/fuzz_zpk_%d.zpk", int(getpid()));
+    std::atexit(RemoveTemp);
+  }
+  return g_temp;
 }
 
 }  // namespace
@@ -55,11 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   // The library's open reads the first volume from a file.
-  FILE* f = std::fopen(TempPath().c_str(), "wb");
+  FILE* f = std::fopen(TempPath(), "wb");
   if (!f) return 0;
   std::fwrite(volumes[0].data(), 1, volumes[0].size(), f);
   std::fclose(f);
-  ArchiveHandle h = ArchiveOpen(TempPath().c_str(), kArchiveOpenReadOnly | kArchiveOpenNoCreate, nullptr);
+  ArchiveHandle h = ArchiveOpen(TempPath(), kArchiveOpenReadOnly | kArchiveOpenNoCreate, nullptr);
   if (h) {
     ArchiveEnumFiles(h, "*", [](const EntryInfo*, ArchiveUserValue, int) { return 1; }, 0);
     ArchiveFindFile(h, "SETUP.INF");
