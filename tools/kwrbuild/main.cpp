@@ -18,7 +18,7 @@
 #endif
 
 #include "build/engine.h"
-#include "build/sources.h"
+#include "libsources.h"
 #include "model/disksize.h"
 #include "model/project.h"
 #include "platform/clock.h"
@@ -140,15 +140,14 @@ int main(int argc, char** argv) {
   }
   if (lng.empty()) lng = DefaultLngFolder(argv[0]);
 
-  std::string uiLibrary;
-  if (!kw::FindUiLibrary(lng, 1033, uiLibrary)) {
-    std::fprintf(stderr, "kwrbuild: no user-interface resource library in %s (use --lng DIR)\n", lng.c_str());
+  std::unique_ptr<kwrbuild::Sources> sources = kwrbuild::OpenSources(lng);
+  if (!sources->error.empty()) {
+    std::fprintf(stderr, "kwrbuild: %s (use --lng DIR)\n", sources->error.c_str());
     return 102;
   }
-  kw::DllStringSource strings(uiLibrary);
   auto text = [&](uint16_t id) {
     std::string t;
-    strings.Text(id, t);
+    sources->strings->Text(id, t);
     return t;
   };
 
@@ -162,14 +161,13 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  kw::DllLoaderSource loader(lng);
   ConsoleReporter reporter;
   kw::BuildParams params;
   params.project = &p;
   params.outputDir = p.GetOutputDirectory();
   params.capacity = p.m_dwDiskSize;
-  params.strings = &strings;
-  params.loader = &loader;
+  params.strings = sources->strings.get();
+  params.loader = sources->loader.get();
   params.reporter = &reporter;
   params.cancel = &g_cancel;
   std::string error;
@@ -177,7 +175,8 @@ int main(int argc, char** argv) {
   kw::BuildResult r = kw::RunBuildOnThread(params);
   std::signal(SIGINT, SIG_DFL);
   reporter.ClearProgress();
-  if (!loader.error.empty() && !r.succeeded()) std::fprintf(stderr, "kwrbuild: %s\n", loader.error.c_str());
+  if (!r.succeeded() && !sources->LoaderError().empty())
+    std::fprintf(stderr, "kwrbuild: %s\n", sources->LoaderError().c_str());
   if (!r.succeeded()) return r.errors > 100 ? 100 : static_cast<int>(r.errors);
 
   // Keep the build stamp, so that the next run knows nothing changed.
