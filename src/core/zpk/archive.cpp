@@ -2,6 +2,7 @@
 // removing, finding and enumerating entries.
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <new>
 
 #include "platform/clock.h"
@@ -140,7 +141,11 @@ void OpenVolume(ArchiveHandleRec* h, const std::string& pathIn, uint32_t options
   bool created = false;
   if (!(options & kArchiveOpenCreate))
     h->stream.Open(path, (options & kArchiveOpenReadOnly) ? "rb" : "r+b");
-  if (!h->stream.IsOpen() && !(options & kArchiveOpenNoCreate)) {
+  // A file that exists but would not open is never created over: that
+  // would destroy it.
+  std::error_code ec;
+  bool exists = (options & kArchiveOpenCreate) == 0 && std::filesystem::exists(path, ec);
+  if (!h->stream.IsOpen() && !(options & kArchiveOpenNoCreate) && !exists) {
     created = h->stream.Open(path, "w+b");
   }
   if (!h->stream.IsOpen()) throw ArchiveError{kZpkCannotOpen};
