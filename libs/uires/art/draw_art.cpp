@@ -529,6 +529,8 @@ Canvas Splash() {
   Text(c, 180, 122, "97B", 3, kYellow);
   Text(c, 180, 200, "BRANTEL SOFTWARE", 2, kCyan);
   c.HLine(180, 190, 190, kCyan);
+  // The outer ring takes the dialog colour when the splash is loaded.
+  c.Frame(0, 0, 400, 260, kPurple);
   return c;
 }
 
@@ -623,6 +625,8 @@ Canvas DesignPicture(int which) {
     c.Fill(2, 2, 92, 10, kNavy);
     Text(c, 5, 4, "TITLE", 1, kWhite);
   }
+  // The outer ring takes the dialog colour in a bitmap control.
+  c.Frame(0, 0, 96, 72, kPurple);
   return c;
 }
 

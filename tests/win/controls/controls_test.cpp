@@ -333,6 +333,34 @@ TEST_F(ControlsTest, BitmapControlShowsLibraryBitmapBlended) {
   ::DeleteObject(shown);
 }
 
+TEST_F(ControlsTest, PaletteLoadReturnsThePictureAndItsPalette) {
+  HPALETTE palette = nullptr;
+  HBITMAP splash = LoadBitmapEx(theLanguageArray.GetResourceModule(), 6400, &palette);
+  ASSERT_NE(splash, nullptr);
+  ASSERT_NE(palette, nullptr);
+  WORD entries = 0;
+  ::GetObjectA(palette, sizeof entries, &entries);
+  EXPECT_GT(entries, 16);
+  EXPECT_LE(entries, 256);
+  BITMAP info = {};
+  ::GetObjectA(splash, sizeof info, &info);
+  EXPECT_EQ(info.bmWidth, 400);
+  EXPECT_EQ(info.bmHeight, 260);
+  EXPECT_EQ(PixelOf(splash, 0, 0), DialogBackgroundColour());
+  // Only the ring of the corner's colour changes; the white lettering stays.
+  int white = 0;
+  for (int y = 60; y < 140; ++y)
+    for (int x = 180; x < 400; ++x)
+      white += PixelOf(splash, x, y) == RGB(255, 255, 255);
+  EXPECT_GT(white, 100);
+  ::DeleteObject(splash);
+  ::DeleteObject(palette);
+  // An id the library does not have.
+  palette = reinterpret_cast<HPALETTE>(1);
+  EXPECT_EQ(LoadBitmapEx(theLanguageArray.GetResourceModule(), 4711, &palette), nullptr);
+  EXPECT_EQ(palette, nullptr);
+}
+
 TEST_F(ControlsTest, PathTextKeepsDriveAndFileName) {
   Template t(300, 100);
   t.Add("Static", 100, SS_LEFT, 5, 5, 70, 10);
