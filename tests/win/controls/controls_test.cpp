@@ -333,6 +333,25 @@ TEST_F(ControlsTest, BitmapControlShowsLibraryBitmapBlended) {
   ::DeleteObject(shown);
 }
 
+TEST_F(ControlsTest, RasterStepsFollowTheDebuggingSetting) {
+  // Bit 1 alone ORs the picture onto the dialog colour: the corner becomes
+  // the OR of both, not the dialog colour.
+  ProfileWriteInt("Debugging", "LoadBitmapEx", 2);
+  HBITMAP plain = theLanguageArray.LoadBitmap(MAKEINTRESOURCEA(11));
+  ASSERT_NE(plain, nullptr);
+  COLORREF corner = PixelOf(plain, 0, 0);
+  ::DeleteObject(plain);
+  HBITMAP some = LoadBitmapEx(theLanguageArray.GetResourceModule(), 11, nullptr);
+  ProfileWriteString("Debugging", "LoadBitmapEx", nullptr);
+  ASSERT_NE(some, nullptr);
+  EXPECT_EQ(PixelOf(some, 0, 0), corner | DialogBackgroundColour());
+  ::DeleteObject(some);
+  HBITMAP all = LoadBitmapEx(theLanguageArray.GetResourceModule(), 11, nullptr);
+  ASSERT_NE(all, nullptr);
+  EXPECT_EQ(PixelOf(all, 0, 0), DialogBackgroundColour());
+  ::DeleteObject(all);
+}
+
 TEST_F(ControlsTest, PaletteLoadReturnsThePictureAndItsPalette) {
   HPALETTE palette = nullptr;
   HBITMAP splash = LoadBitmapEx(theLanguageArray.GetResourceModule(), 6400, &palette);
