@@ -140,7 +140,7 @@ TEST(Messages, Formatting) {
       {"100%% sure %s %s", {"only-one"}, "100% sure only-one "},
       {"odd %n %x stays", {"a"}, "odd %n %x stays"},
   };
-  for (const auto& c : cases) EXPECT_EQ(kw::FormatMessage(c.text, c.args), c.want) << c.text;
+  for (const auto& c : cases) EXPECT_EQ(kw::FormatBuildMessage(c.text, c.args), c.want) << c.text;
 }
 
 TEST(DiskMap, Runs) {

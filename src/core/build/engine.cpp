@@ -14,7 +14,7 @@
 
 namespace kw {
 
-std::string FormatMessage(const std::string& text, const std::vector<std::string>& args) {
+std::string FormatBuildMessage(const std::string& text, const std::vector<std::string>& args) {
   const bool positional = text.find("%1") != std::string::npos || text.find("%2") != std::string::npos;
   std::string out;
   size_t next = 0;
@@ -90,7 +90,7 @@ struct Build {
   void Log(const std::string& line) {
     if (p.reporter) p.reporter->LogLine(line);
   }
-  void Log(uint16_t id, const std::vector<std::string>& args = {}) { Log(FormatMessage(Text(id), args)); }
+  void Log(uint16_t id, const std::vector<std::string>& args = {}) { Log(FormatBuildMessage(Text(id), args)); }
   void Error(uint16_t id, const std::vector<std::string>& args = {}) {
     ++result.errors;
     Log(id, args);

@@ -67,7 +67,7 @@ struct BuildResult {
 
 // Fills a message: "%1", "%2" by position when the text has them, else %s,
 // %u and %d in order. Never passes a library text to printf.
-std::string FormatMessage(const std::string& text, const std::vector<std::string>& args);
+std::string FormatBuildMessage(const std::string& text, const std::vector<std::string>& args);
 
 // The disk-map block: "QVPL", the file count, then runs of (count, volume).
 std::vector<uint8_t> EncodeDiskMap(const std::vector<uint8_t>& volumes);
