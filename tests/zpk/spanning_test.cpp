@@ -203,3 +203,38 @@ TEST_F(Spanning, AnEntryThatWouldNotFitOpensTheNextVolume) {
 }
 
 }  // namespace
+
+namespace {
+
+// An add from inside the walk moves the handle to volume 2; the walk goes on
+// after the last reported name in the new list, and it is not there.
+TEST_F(Spanning, EnumerationEndsWhenTheHandleMovesToAnotherVolume) {
+  calls.nextVolume = [&](uint16_t n) { return dir.file("ARC." + std::to_string(n)); };
+  std::string first = dir.file("ARC.ZPK");
+  ArchiveHandle h = ArchiveOpenSized(first.c_str(), 0, Callback, 8000);
+  ArchiveSetUserData(h, reinterpret_cast<ArchiveUserValue>(&calls));
+  for (const char* n : {"a.txt", "b.txt", "c.txt"}) {
+    WriteFile(dir.file(n), TextBytes(200, 62));
+    ASSERT_TRUE(ArchiveAddFile(h, dir.file(n).c_str(), 0));
+  }
+  WriteFile(dir.file("big.bin"), MixedBytes(40000, 63));
+  struct Walk {
+    ArchiveHandle h;
+    std::string big;
+    std::vector<std::string> seen;
+  } walk{h, dir.file("big.bin"), {}};
+  EXPECT_TRUE(ArchiveEnumFiles(
+      h, "*.txt",
+      [](const EntryInfo* e, ArchiveUserValue u, int) {
+        Walk* w = reinterpret_cast<Walk*>(u);
+        w->seen.push_back(e->longName);
+        if (w->seen.size() == 1) ArchiveAddFile(w->h, w->big.c_str(), 0);
+        return 1;
+      },
+      reinterpret_cast<ArchiveUserValue>(&walk)));
+  EXPECT_EQ(walk.seen, std::vector<std::string>{"a.txt"});
+  EXPECT_GE(calls.volumesAsked.size(), 1u);
+  ArchiveClose(h);
+}
+
+}  // namespace
