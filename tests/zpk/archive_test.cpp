@@ -294,6 +294,11 @@ TEST_F(Archive, ErrorCodes) {
   EXPECT_FALSE(ArchiveAddFile(h, dir.file("absent.txt").c_str(), 0));
   EXPECT_EQ(ArchiveGetLastError(), kZpkCannotOpen);
   EXPECT_TRUE(ArchiveFindFile(h, "plain.dat"));  // the failed add left the archive whole
+  // A replacement that cannot be read keeps the entry it would replace.
+  std::filesystem::remove(plain);
+  EXPECT_FALSE(ArchiveAddFile(h, plain.c_str(), 0));
+  EXPECT_EQ(ArchiveGetLastError(), kZpkCannotOpen);
+  EXPECT_TRUE(ArchiveFindFile(h, "plain.dat"));
   ArchiveClose(h);
 
   h = ArchiveOpen(p.c_str(), kArchiveOpenReadOnly, nullptr);

@@ -249,13 +249,14 @@ class Adder {
     longName = Clip(longName);
     shortName = Clip(shortName);
 
+    // The source first: a file that cannot be read must not cost the entry
+    // it would have replaced.
+    FileStatus st;
+    if (!GetFileStatus(path_, st) || !src_.Open(path_, "rb")) throw ArchiveError{kZpkCannotOpen};
     h_->header.modified = h_->openTime;
     WriteHeader(h_);
     long old = FindEntry(h_, longName);
     if (old >= 0) RemoveAt(h_, size_t(old));
-
-    FileStatus st;
-    if (!GetFileStatus(path_, st) || !src_.Open(path_, "rb")) throw ArchiveError{kZpkCannotOpen};
     h_->busy = true;
     Entry& e = piece_.entry;
     e.mtime = st.mtime;
