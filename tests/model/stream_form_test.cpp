@@ -163,4 +163,16 @@ TEST(SetupForm, DamagedStreamsThrow) {
   }
 }
 
+TEST(SetupForm, TreeNestingIsBounded) {
+  kwtest::TempDir dir;
+  std::vector<uint8_t> file = {'Q', 'V', 'J', 'N'};
+  // Each level: a group record without icons, then 01 opening its children.
+  for (int i = 0; i < 600; ++i) file.insert(file.end(), {0x00, 0x01, 'g', 0x00, 0, 0, 0, 0, 0x01});
+  kwtest::WriteFile(dir.file("s.bin"), file);
+  CQVArchive ar;
+  ar.Open(dir.file("s.bin"), CQVArchive::load, kSig);
+  CProgramGroup g;
+  EXPECT_THROW(static_cast<CQVObject&>(g).Serialize(ar), CQVArchive::CXQVArchive);
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "model/itemstream.h"
 #include "platform/text.h"
@@ -79,6 +80,66 @@ constexpr uint64_t kMinIniValue = 4 + 1 + 1;
 constexpr uint64_t kMinIniSection = 4 + 1 + 4;
 constexpr uint64_t kMinIniFile = 4 + 1 + 4;
 constexpr uint64_t kMinOption = 1 + 1 + 4 + 4 + 4;
+
+// Key and group trees share one form: depth first, a record, then its
+// children between 01 and 02; the root object's tree ends with 08.
+template <typename T>
+void WriteTreeList(ItemStream& s, const T* node, bool withSiblings) {
+  for (; node; node = withSiblings ? node->m_pNext : nullptr) {
+    node->WriteRecord(s);
+    if (node->m_pChild) {
+      s.WriteByte(0x01);
+      WriteTreeList(s, node->m_pChild, true);
+      s.WriteByte(0x02);
+    }
+  }
+}
+
+template <typename T>
+void WriteTree(ItemStream& s, const T& root) {
+  WriteTreeList(s, &root, false);
+  s.WriteByte(0x08);
+}
+
+// Tag loop with an explicit stack: 01 opens the child list of the record
+// read last, 02 or 08 closes the current list, anything else is a record.
+// Records beside the root are read and dropped.
+template <typename T>
+void ReadTree(ItemStream& s, T& self) {
+  std::vector<T*> parents{nullptr};  // owners of the open lists; null: top level
+  T* last = nullptr;
+  bool haveSelf = false;
+  std::vector<std::unique_ptr<T>> strays;
+  while (!parents.empty()) {
+    uint8_t tag = s.ReadByte();
+    if (tag == 0x01) {
+      if (!last || parents.size() > kMaxTreeDepth) s.Fail();
+      parents.push_back(last);
+      last = nullptr;
+      continue;
+    }
+    if (tag == 0x02 || tag == 0x08) {
+      last = parents.back();
+      parents.pop_back();
+      continue;
+    }
+    T* parent = parents.back();
+    T* node;
+    if (parent) {
+      node = new T;
+      parent->AppendChild(node);
+    } else if (!haveSelf) {
+      node = &self;
+      haveSelf = true;
+    } else {
+      strays.push_back(std::make_unique<T>());
+      node = strays.back().get();
+    }
+    node->ReadRecord(s, tag);
+    last = node;
+  }
+  if (!haveSelf) s.Fail();
+}
 
 }  // namespace
 
@@ -522,69 +583,12 @@ void CRegistryKey::ReadRecord(ItemStream& s, uint8_t tag) {
   }
 }
 
-void CRegistryKey::Write(ItemStream& s) const {
-  // The root object carries the whole tree; its siblings are not part of it.
-  struct Walker {
-    static void Run(ItemStream& s, const CRegistryKey* k, bool withSiblings) {
-      for (; k; k = withSiblings ? k->m_pNext : nullptr) {
-        k->WriteRecord(s);
-        if (k->m_pChild) {
-          s.WriteByte(0x01);
-          Run(s, k->m_pChild, true);
-          s.WriteByte(0x02);
-        }
-      }
-    }
-  };
-  Walker::Run(s, this, false);
-  s.WriteByte(0x08);
-}
+void CRegistryKey::Write(ItemStream& s) const { WriteTree(s, *this); }
 
 void CRegistryKey::Read(ItemStream& s) {
-  // Tag loop with an explicit stack: 01 opens the child list of the record
-  // read last, 02 or 08 closes the current list, anything else is a record.
   DeleteValues();
   ListDelete(m_pChild);
-  std::vector<CRegistryKey*> parents;  // parents of the open lists; null: top level
-  parents.push_back(nullptr);
-  CRegistryKey* last = nullptr;
-  bool haveSelf = false;
-  std::vector<CRegistryKey*> strays;  // records beside the root: read, then dropped
-  struct Cleanup {
-    std::vector<CRegistryKey*>& v;
-    ~Cleanup() { for (auto* p : v) delete p; }
-  } cleanup{strays};
-  while (!parents.empty()) {
-    uint8_t tag = s.ReadByte();
-    if (tag == 0x01) {
-      if (!last || parents.size() > kMaxTreeDepth) s.Fail();
-      parents.push_back(last);
-      last = nullptr;
-      continue;
-    }
-    if (tag == 0x02 || tag == 0x08) {
-      last = parents.back();
-      parents.pop_back();
-      continue;
-    }
-    CRegistryKey* parent = parents.back();
-    CRegistryKey* key;
-    if (!parent) {
-      if (!haveSelf) {
-        key = this;
-        haveSelf = true;
-      } else {
-        key = new CRegistryKey;
-        strays.push_back(key);
-      }
-    } else {
-      key = new CRegistryKey;
-      parent->AppendChildKey(key);
-    }
-    key->ReadRecord(s, tag);
-    last = key;
-  }
-  if (!haveSelf) s.Fail();
+  ReadTree(s, *this);
 }
 
 // ---------------------------------------------------------------- CProgramIcon
@@ -788,65 +792,12 @@ void CProgramGroup::ReadRecord(ItemStream& s, uint8_t tag) {
   }
 }
 
-void CProgramGroup::Write(ItemStream& s) const {
-  struct Walker {
-    static void Run(ItemStream& s, const CProgramGroup* g, bool withSiblings) {
-      for (; g; g = withSiblings ? g->m_pNext : nullptr) {
-        g->WriteRecord(s);
-        if (g->m_pChild) {
-          s.WriteByte(0x01);
-          Run(s, g->m_pChild, true);
-          s.WriteByte(0x02);
-        }
-      }
-    }
-  };
-  Walker::Run(s, this, false);
-  s.WriteByte(0x08);
-}
+void CProgramGroup::Write(ItemStream& s) const { WriteTree(s, *this); }
 
 void CProgramGroup::Read(ItemStream& s) {
   DeleteIcons();
   ListDelete(m_pChild);
-  std::vector<CProgramGroup*> parents{nullptr};
-  CProgramGroup* last = nullptr;
-  bool haveSelf = false;
-  std::vector<CProgramGroup*> strays;
-  struct Cleanup {
-    std::vector<CProgramGroup*>& v;
-    ~Cleanup() { for (auto* p : v) delete p; }
-  } cleanup{strays};
-  while (!parents.empty()) {
-    uint8_t tag = s.ReadByte();
-    if (tag == 0x01) {
-      if (!last || parents.size() > kMaxTreeDepth) s.Fail();
-      parents.push_back(last);
-      last = nullptr;
-      continue;
-    }
-    if (tag == 0x02 || tag == 0x08) {
-      last = parents.back();
-      parents.pop_back();
-      continue;
-    }
-    CProgramGroup* parent = parents.back();
-    CProgramGroup* g;
-    if (!parent) {
-      if (!haveSelf) {
-        g = this;
-        haveSelf = true;
-      } else {
-        g = new CProgramGroup;
-        strays.push_back(g);
-      }
-    } else {
-      g = new CProgramGroup;
-      parent->AppendChildGroup(g);
-    }
-    g->ReadRecord(s, tag);
-    last = g;
-  }
-  if (!haveSelf) s.Fail();
+  ReadTree(s, *this);
 }
 
 // ---------------------------------------------------------------- INI files
@@ -1094,3 +1045,16 @@ T* CopyTree(const T& node, size_t depth) {
 
 CRegistryKey* CopyKeyTree(const CRegistryKey& root) { return CopyTree(root, 0); }
 CProgramGroup* CopyGroupTree(const CProgramGroup& root) { return CopyTree(root, 0); }
+
+void DeleteTrees(CFileFolder*& packages, CRegistryKey*& registry, CProgramGroup*& groups, CIniFiles*& ini,
+                 CCustomSetupOptions*& options) {
+  ListDelete(packages);
+  delete registry;
+  registry = nullptr;
+  delete groups;
+  groups = nullptr;
+  delete ini;
+  ini = nullptr;
+  delete options;
+  options = nullptr;
+}

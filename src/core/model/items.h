@@ -174,6 +174,10 @@ class CRegistryKey : public CKwItem {
   // Name, root handle, flags and a deep copy of the values; no children.
   void CopyFrom(const CRegistryKey& other);
   size_t ValueCount() const;
+  // Parts of the tree form shared with the program groups.
+  void AppendChild(CRegistryKey* key) { AppendChildKey(key); }
+  void WriteRecord(ItemStream& s) const;
+  void ReadRecord(ItemStream& s, uint8_t tag);
 
   uint32_t m_dwRoot = 0;
   std::string m_strName;
@@ -185,8 +189,6 @@ class CRegistryKey : public CKwItem {
   CRegistryValue* m_pValues = nullptr;
 
  private:
-  void WriteRecord(ItemStream& s) const;
-  void ReadRecord(ItemStream& s, uint8_t tag);
   void DeleteValues();
 };
 
@@ -243,6 +245,9 @@ class CProgramGroup : public CKwItem {
   size_t IconCount() const;
   // Name, flags and a deep copy of the icons; no children.
   void CopyFrom(const CProgramGroup& other);
+  void AppendChild(CProgramGroup* group) { AppendChildGroup(group); }
+  void WriteRecord(ItemStream& s) const;
+  void ReadRecord(ItemStream& s, uint8_t tag);
 
   std::string m_strName;
   uint32_t m_dwFlags = 0;
@@ -253,8 +258,6 @@ class CProgramGroup : public CKwItem {
   CProgramIcon* m_pIcons = nullptr;
 
  private:
-  void WriteRecord(ItemStream& s) const;
-  void ReadRecord(ItemStream& s, uint8_t tag);
   void DeleteIcons();
 };
 
@@ -413,6 +416,10 @@ class CCustomSetupOptions : public CKwItem {
 
 // The run-time classes a project file may hold.
 const std::vector<const RuntimeClass*>& ProjectClasses();
+
+// Deletes the five trees of a project or setup record and clears the links.
+void DeleteTrees(CFileFolder*& packages, CRegistryKey*& registry, CProgramGroup*& groups, CIniFiles*& ini,
+                 CCustomSetupOptions*& options);
 
 // Deep copies of whole trees and lists, for the builder's setup record.
 CFileFolder* CopyPackageList(const CFileFolder* head);

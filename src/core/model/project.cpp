@@ -14,18 +14,7 @@ CKitwrightProject::CKitwrightProject() = default;
 
 CKitwrightProject::~CKitwrightProject() { DeleteContents(); }
 
-void CKitwrightProject::DeleteContents() {
-  DeletePackageList(m_pPackages);
-  m_pPackages = nullptr;
-  delete m_pRegistry;
-  m_pRegistry = nullptr;
-  delete m_pGroups;
-  m_pGroups = nullptr;
-  delete m_pIniFiles;
-  m_pIniFiles = nullptr;
-  delete m_pOptions;
-  m_pOptions = nullptr;
-}
+void CKitwrightProject::DeleteContents() { DeleteTrees(m_pPackages, m_pRegistry, m_pGroups, m_pIniFiles, m_pOptions); }
 
 void CKitwrightProject::AddDefaultIniFiles(CIniFiles& ini) {
   ini.Add("WIN.INI");

@@ -43,16 +43,7 @@ CSetupData::CSetupData() { m_tBuildTime = kw::Now(); }
 CSetupData::~CSetupData() { Clear(); }
 
 void CSetupData::Clear() {
-  DeletePackageList(m_pPackages);
-  m_pPackages = nullptr;
-  delete m_pRegistry;
-  m_pRegistry = nullptr;
-  delete m_pGroups;
-  m_pGroups = nullptr;
-  delete m_pIniFiles;
-  m_pIniFiles = nullptr;
-  delete m_pOptions;
-  m_pOptions = nullptr;
+  DeleteTrees(m_pPackages, m_pRegistry, m_pGroups, m_pIniFiles, m_pOptions);
   for (auto& b : m_bitmaps) b.reset();
 }
 
