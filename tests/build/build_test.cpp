@@ -270,6 +270,38 @@ TEST_F(Fixture, ThreeDisksWithDiskMapAndReadableArchive) {
   EXPECT_TRUE(project.NeedsRebuild());
 }
 
+// Reads the disk map back from DISK1\SETUP.EXE.
+Bytes ReadDiskMap(const std::string& exe, size_t n) {
+  Bytes b = kwtest::ReadFile(exe), volumes;
+  for (size_t pos = 72; volumes.size() < n && pos + 1 < b.size();) {
+    size_t count = b[pos++];
+    if (count == 0xFF) {
+      count = b[pos] | (b[pos + 1] << 8);
+      pos += 2;
+    }
+    volumes.insert(volumes.end(), count, b[pos++]);
+  }
+  return volumes;
+}
+
+TEST_F(Fixture, DiskMapFollowsEntriesMovedToTheNextVolume) {
+  // Sizes around a volume's end: some leave too little room for the next
+  // entry, which then begins on the next disk.
+  Save();
+  const std::string a = AddFile(project.m_pPackages, "a.bin", Random(100, 1));
+  const std::string b = AddFile(project.m_pPackages, "b.bin", Random(100, 2));
+  for (size_t size = 14000; size < 15000; size += 37) {
+    kwtest::WriteFile(a, Random(size, 7));
+    ASSERT_EQ(Build(16384).errors, 0u) << size;
+    kw::zpk::ArchiveReader reader;
+    ASSERT_TRUE(reader.Open(Out("DISK1/SETUP.EXE")).ok()) << size;
+    ASSERT_EQ(reader.files().size(), 3u);
+    Bytes want;
+    for (size_t i = 1; i < 3; ++i) want.push_back(reader.volumes()[reader.files()[i].pieces[0].volume].number);
+    EXPECT_EQ(ReadDiskMap(Out("DISK1/SETUP.EXE"), 2), want) << size;
+  }
+}
+
 TEST_F(Fixture, StaleDisksGoAndBuildsRepeatByteForByte) {
   Save();
   AddFile(project.m_pPackages, "a.txt", Bytes(20000, 'a'));

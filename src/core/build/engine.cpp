@@ -10,6 +10,7 @@
 #include "platform/thread.h"
 #include "setupinf/setupdata.h"
 #include "stream/qvarchive.h"
+#include "zpk/reader.h"
 #include "zpk/zpk.h"
 
 namespace kw {
@@ -137,6 +138,22 @@ struct Build {
   }
 
   BuildResult Run();
+
+  // The archive library may move an entry that would not leave room for the
+  // end record to the next volume before writing it, so the volume current
+  // before an add is not always the one where the entry begins. The written
+  // archive says where each one begins; its entries are in the order added.
+  static void MapFromArchive(const std::string& first, size_t supportFiles, std::vector<uint8_t>& map) {
+    zpk::ArchiveReader reader;
+    if (!reader.Open(first).ok()) return;
+    const auto& files = reader.files();
+    if (files.size() != 1 + supportFiles + map.size()) return;
+    for (size_t i = 0; i < map.size(); ++i) {
+      const zpk::ArchivedFile& f = files[1 + supportFiles + i];
+      if (f.pieces.empty()) return;
+      map[i] = static_cast<uint8_t>(reader.volumes()[f.pieces[0].volume].number);
+    }
+  }
 };
 
 BuildResult Build::Run() {
@@ -251,6 +268,7 @@ BuildResult Build::Run() {
 
   diskMap.assign(mapFiles, 0);
   currentVolume = 1;
+  size_t supportFiles = 0;
   if (archive && Ok()) {
     // Support folders first: their files are needed before the disks are asked for.
     for (CFileFolder* pkg = data.m_pPackages; pkg && Ok(); pkg = pkg->m_pNext) {
@@ -262,6 +280,7 @@ BuildResult Build::Run() {
           Error(kMsgUserBreak);
           break;
         }
+        ++supportFiles;
       }
     }
   }
@@ -280,6 +299,7 @@ BuildResult Build::Run() {
     }
   }
   if (archive && !ArchiveClose(archive) && Ok()) Error(kMsgUserBreak);
+  if (Ok()) MapFromArchive(setupExe, supportFiles, diskMap);
 
   if (Ok()) {
     std::vector<uint8_t> block = EncodeDiskMap(diskMap);
