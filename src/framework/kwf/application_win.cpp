@@ -1,0 +1,172 @@
+// Application: the message loop with idle passes, message boxes, strings,
+// the command line and the file dialogs.
+#include "framework.h"
+
+#include "errors.h"
+#include "reslang.h"
+
+#include <commdlg.h>
+
+#include <cstring>
+#include <vector>
+
+namespace kwf {
+
+namespace {
+Application* g_app = nullptr;
+MessageBoxSeam g_boxSeam = nullptr;
+FileDialogSeam g_fileSeam = nullptr;
+// While an idle pass asks for more, the loop looks again this often.
+constexpr DWORD kIdleRetryMs = 20;
+}  // namespace
+
+void SetMessageBoxSeam(MessageBoxSeam seam) { g_boxSeam = seam; }
+void SetFileDialogSeam(FileDialogSeam seam) { g_fileSeam = seam; }
+
+Application::Application() { g_app = this; }
+
+Application::~Application() {
+  if (g_app == this)
+    g_app = nullptr;
+}
+
+Application* GetApp() { return g_app; }
+
+void Application::SetTitle(const std::string& title) {
+  title_ = title;
+  SetErrorCaption(title_.c_str());
+}
+
+int Application::Run(const char* commandLine, int show) {
+  if (!InitInstance(commandLine, show)) {
+    ExitInstance();
+    return 1;
+  }
+  while (PumpOnce(INFINITE)) {
+  }
+  return ExitInstance();
+}
+
+bool Application::Dispatch(MSG& msg) {
+  if (msg.message == WM_QUIT) {
+    quit_ = true;
+    exitCode_ = static_cast<int>(msg.wParam);
+    return false;
+  }
+  if (accelerators_ && mainWindow_ &&
+      ::TranslateAcceleratorA(mainWindow_, accelerators_, &msg))
+    return true;
+  // Modeless dialogs (the tab pages) get their keyboard handling.
+  HWND target = msg.hwnd;
+  for (HWND w = target; w; w = ::GetParent(w)) {
+    if ((::GetWindowLongA(w, GWL_STYLE) & WS_CHILD) == 0)
+      break;
+    if (::GetWindowLongPtrA(w, DWLP_DLGPROC) && ::IsDialogMessageA(w, &msg))
+      return true;
+  }
+  ::TranslateMessage(&msg);
+  ::DispatchMessageA(&msg);
+  return true;
+}
+
+bool Application::PumpOnce(DWORD waitMs) {
+  if (quit_)
+    return false;
+  MSG msg;
+  bool any = false;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    any = true;
+    idleCount_ = 0;
+    if (!Dispatch(msg))
+      return false;
+  }
+  bool more = OnIdle(idleCount_++);
+  DWORD wait = more ? kIdleRetryMs : waitMs;
+  if (!any || more)
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
+  return !quit_;
+}
+
+void Application::WinHelp(DWORD_PTR data, UINT command) {
+  if (mainWindow_ && !helpFile_.empty())
+    ::WinHelpA(mainWindow_, helpFile_.c_str(), command, data);
+}
+
+int AppMessageBox(HWND owner, const char* text, UINT style) {
+  const char* caption = g_app ? g_app->Title().c_str() : "";
+  if (g_boxSeam)
+    return g_boxSeam(owner, text, caption, style);
+  return ::MessageBoxA(owner, text, caption, style);
+}
+
+std::string LoadResString(UINT id) {
+  std::vector<char> buffer(1024);
+  int n = theLanguageArray.LoadString(id, buffer.data(), static_cast<int>(buffer.size()));
+  return n > 0 ? std::string(buffer.data(), static_cast<size_t>(n)) : std::string();
+}
+
+std::string ResSubString(UINT id, int index) {
+  std::string all = LoadResString(id);
+  size_t start = 0;
+  for (int i = 0; i < index; ++i) {
+    size_t nl = all.find('\n', start);
+    if (nl == std::string::npos)
+      return std::string();
+    start = nl + 1;
+  }
+  size_t end = all.find('\n', start);
+  return all.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+CommandLineInfo ParseCommandLine(const char* commandLine) {
+  CommandLineInfo info;
+  const char* p = commandLine ? commandLine : "";
+  while (*p) {
+    while (*p == ' ' || *p == '\t')
+      ++p;
+    if (!*p)
+      break;
+    std::string arg;
+    bool quoted = false;
+    while (*p && (quoted || (*p != ' ' && *p != '\t'))) {
+      if (*p == '"')
+        quoted = !quoted;
+      else
+        arg += *p;
+      ++p;
+    }
+    if (arg.empty())
+      continue;
+    if (arg[0] == '/' || arg[0] == '-')
+      continue;
+    if (info.fileName.empty()) {
+      info.fileName = arg;
+      info.shellCommand = CommandLineInfo::kFileOpen;
+    }
+  }
+  return info;
+}
+
+bool PromptFileName(HWND owner, bool open, const char* filter, const char* defExt,
+                    std::string* path) {
+  if (g_fileSeam)
+    return g_fileSeam(open, path);
+  char buffer[MAX_PATH] = {};
+  std::strncpy(buffer, path->c_str(), sizeof buffer - 1);
+  OPENFILENAMEA ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = filter;
+  ofn.lpstrFile = buffer;
+  ofn.nMaxFile = sizeof buffer;
+  ofn.lpstrDefExt = defExt;
+  ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
+              (open ? OFN_FILEMUSTEXIST : OFN_OVERWRITEPROMPT);
+  BOOL ok = open ? ::GetOpenFileNameA(&ofn) : ::GetSaveFileNameA(&ofn);
+  if (!ok)
+    return false;
+  *path = buffer;
+  return true;
+}
+
+}  // namespace kwf

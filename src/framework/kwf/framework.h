@@ -1,0 +1,169 @@
+// A thin application framework over Win32:
+//   Window       a window whose procedure is ours (this in GWLP_USERDATA)
+//   Dialog       modal and modeless dialogs from the resource library
+//   Application  instance initialisation, idle passes, the message loop
+// plus message boxes captioned with the application title, the standard
+// command line, and the seams through which tests answer modal boxes.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace kwf {
+
+// A window of ours. Create passes this through lpCreateParams; from
+// WM_NCCREATE on the static procedure finds it and calls OnMessage.
+class Window {
+ public:
+  Window() = default;
+  virtual ~Window();
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+
+  // Attributes
+  HWND Handle() const { return hwnd_; }
+
+  // Operations
+  HWND Create(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y,
+              int cx, int cy, HWND parent, HMENU menu, HINSTANCE instance);
+  // The procedure to give a window class of ours.
+  static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+ protected:
+  // Overridables: the default passes the message to DefWindowProc.
+  virtual LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  // Called after WM_NCDESTROY; the handle is already gone.
+  virtual void OnFinalRelease() {}
+
+  HWND hwnd_ = nullptr;
+};
+
+// A dialog built from a template of the current resource library.
+class Dialog {
+ public:
+  explicit Dialog(UINT templateId) : templateId_(templateId) {}
+  virtual ~Dialog();
+  Dialog(const Dialog&) = delete;
+  Dialog& operator=(const Dialog&) = delete;
+
+  // Attributes
+  HWND Handle() const { return hwnd_; }
+  UINT TemplateId() const { return templateId_; }
+
+  // Operations
+  // Runs the dialog modally (through the modal seam when one is set).
+  INT_PTR DoModal(HWND parent);
+  // Creates it modeless from an explicit template (already in memory).
+  HWND CreateIndirect(const DLGTEMPLATE* dialogTemplate, HWND parent);
+  // Creates it modeless from the template id.
+  HWND CreateModeless(HWND parent);
+  void EndDialog(INT_PTR result);
+  static INT_PTR CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+ protected:
+  // Overridables
+  // Return true to let the system set the focus.
+  virtual bool OnInitDialog() { return true; }
+  // A WM_COMMAND; return true when handled. The default ends a modal box on
+  // IDOK (OnOK) and IDCANCEL (OnCancel).
+  virtual bool OnCommand(WORD id, WORD code, HWND control);
+  virtual void OnOK() { EndDialog(IDOK); }
+  virtual void OnCancel() { EndDialog(IDCANCEL); }
+  // Any other message; return true when handled (result in *result).
+  virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) {
+    return false;
+  }
+
+  HWND hwnd_ = nullptr;
+  UINT templateId_;
+  bool modal_ = false;
+};
+
+// Centres a window on its owner (the screen without one).
+void CenterWindow(HWND hwnd);
+
+// The standard command line: an optional file name.
+struct CommandLineInfo {
+  enum ShellCommand { kFileNothing = -1, kFileNew = 0, kFileOpen = 1 };
+  bool showSplash = true;
+  ShellCommand shellCommand = kFileNew;
+  std::string fileName;
+};
+// Parses a command line without the program name; switches are skipped,
+// the first other argument (quotes removed) is the file to open.
+CommandLineInfo ParseCommandLine(const char* commandLine);
+
+// The application: Run calls InitInstance, the message loop with idle
+// passes, and ExitInstance.
+class Application {
+ public:
+  Application();
+  virtual ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  // Attributes
+  HWND MainWindow() const { return mainWindow_; }
+  void SetMainWindow(HWND hwnd) { mainWindow_ = hwnd; }
+  HACCEL Accelerators() const { return accelerators_; }
+  void SetAccelerators(HACCEL accelerators) { accelerators_ = accelerators; }
+  const std::string& Title() const { return title_; }
+  void SetTitle(const std::string& title);
+  const std::string& HelpFile() const { return helpFile_; }
+  void SetHelpFile(const std::string& file) { helpFile_ = file; }
+
+  // Operations
+  int Run(const char* commandLine, int show);
+  // One turn of the loop: dispatches the waiting messages, then runs idle
+  // passes while they ask for more. Waits at most waitMs for a message.
+  // False once WM_QUIT has been seen.
+  bool PumpOnce(DWORD waitMs);
+  bool QuitSeen() const { return quit_; }
+  int ExitCode() const { return exitCode_; }
+  // Calls WinHelp with the help file.
+  void WinHelp(DWORD_PTR data, UINT command);
+
+  // Overridables
+  virtual bool InitInstance(const char* commandLine, int show) = 0;
+  // Returns true to ask for more idle time.
+  virtual bool OnIdle(long count) { return false; }
+  virtual int ExitInstance() { return exitCode_; }
+
+ private:
+  bool Dispatch(MSG& msg);
+
+  HWND mainWindow_ = nullptr;
+  HACCEL accelerators_ = nullptr;
+  std::string title_;
+  std::string helpFile_;
+  bool quit_ = false;
+  int exitCode_ = 0;
+  long idleCount_ = 0;
+};
+
+// The application object of the process (the last one constructed).
+Application* GetApp();
+
+// A message box captioned with the application title.
+int AppMessageBox(HWND owner, const char* text, UINT style);
+// A string of the current resource library ("" without it).
+std::string LoadResString(UINT id);
+// The n-th "\n"-separated part of a string of the resource library.
+std::string ResSubString(UINT id, int index);
+
+// Seams for tests; null restores the system's.
+using MessageBoxSeam = int (*)(HWND owner, const char* text, const char* caption, UINT style);
+void SetMessageBoxSeam(MessageBoxSeam seam);
+// Answers a modal dialog instead of showing it: returns the result; the
+// dialog object is there to be changed (it is never created).
+using ModalSeam = INT_PTR (*)(Dialog& dialog);
+void SetModalSeam(ModalSeam seam);
+// Open and Save As file names: returns false for Cancel.
+using FileDialogSeam = bool (*)(bool open, std::string* path);
+void SetFileDialogSeam(FileDialogSeam seam);
+// Asks for a file name (the system's common dialog without a seam).
+bool PromptFileName(HWND owner, bool open, const char* filter, const char* defExt,
+                    std::string* path);
+
+}  // namespace kwf

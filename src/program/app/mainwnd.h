@@ -1,0 +1,53 @@
+// The main window: CKitwrightWnd with its toolbar, status bar and the tab view.
+#pragma once
+
+#include "framework.h"
+#include "tabview.h"
+
+#include <string>
+
+inline constexpr const char kMainWindowClass[] = "KitwrightClass";
+inline constexpr int kMainWindowWidth = 537;
+inline constexpr int kMainWindowHeight = 445;
+
+class CKitwrightWnd : public kwf::Window {
+ public:
+  enum : UINT { kToolBarId = 0xE800, kStatusBarId = 0xE801 };
+  // Shows the window after creation has returned.
+  static constexpr UINT kMsgShow = WM_USER;
+
+  CKitwrightWnd();
+  ~CKitwrightWnd() override;
+
+  // Attributes
+  CKitwrightTabView& View() { return view_; }
+  HWND ToolBar() const { return toolbar_; }
+  HWND StatusBar() const { return status_; }
+
+  // Operations
+  // Registers the class once per process and creates the window.
+  bool CreateFrame(HINSTANCE instance);
+  static void UnregisterClass(HINSTANCE instance);
+  void SetStatusText(const char* text);
+  void UpdateTitle(const std::string& documentTitle);
+  // The enable rule of a command the frame or the application handles.
+  bool CommandEnabled(UINT id, bool* enabled) const;
+
+ protected:
+  LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  bool OnCreate();
+  void OnDestroy();
+  void Layout();
+  bool OnCommand(UINT id);
+  void OnInitMenuPopup(HMENU menu, bool systemMenu);
+
+  CKitwrightTabView view_;
+  HFONT font_ = nullptr;
+  HWND toolbar_ = nullptr;
+  HWND status_ = nullptr;
+  HINSTANCE instance_ = nullptr;
+  HMODULE comctl_ = nullptr;
+  bool canFlat_ = false;
+};

@@ -1,0 +1,306 @@
+// CKitwrightWnd: the fixed-size main window.
+#include "mainwnd.h"
+
+#include "app.h"
+#include "profile.h"
+#include "reslang.h"
+
+#include <commctrl.h>
+
+namespace {
+
+constexpr char kSettings[] = "U:Settings";
+constexpr DWORD kFrameStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr UINT kIdleStringId = 0xE001;
+constexpr int kToolbarBitmapId = 16;
+
+const TBBUTTON kButtons[] = {
+    {0, 0xE100, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
+    {1, 0xE101, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
+    {2, 0xE103, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
+    {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {}, 0, 0},
+    {3, 0x8500, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
+    {4, 0x8501, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
+    {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {}, 0, 0},
+    {5, 0xE143, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
+    {6, 0xE145, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
+};
+
+}  // namespace
+
+CKitwrightWnd::CKitwrightWnd() = default;
+
+CKitwrightWnd::~CKitwrightWnd() {
+  if (hwnd_)
+    ::DestroyWindow(hwnd_);
+  if (font_)
+    ::DeleteObject(font_);
+  if (comctl_)
+    ::FreeLibrary(comctl_);
+}
+
+bool CKitwrightWnd::CreateFrame(HINSTANCE instance) {
+  instance_ = instance;
+  WNDCLASSEXA wc = {};
+  wc.cbSize = sizeof wc;
+  if (!::GetClassInfoExA(instance, kMainWindowClass, &wc)) {
+    wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;  // no CS_HREDRAW | CS_VREDRAW: the size is fixed
+    wc.lpfnWndProc = &kwf::Window::StaticProc;
+    wc.hInstance = instance;
+    wc.hIcon = theLanguageArray.LoadIcon(MAKEINTRESOURCEA(2));
+    wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kMainWindowClass;
+    if (!theLanguageArray.RegisterWindowClass(&wc))
+      return false;
+  }
+  int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
+  int x = static_cast<int>(ProfileGetInt(kSettings, "XPos", (cx - kMainWindowWidth) / 2));
+  int y = static_cast<int>(ProfileGetInt(kSettings, "YPos", (cy - kMainWindowHeight) / 2));
+  OSVERSIONINFOA os = {};
+  os.dwOSVersionInfoSize = sizeof os;
+  ::GetVersionExA(&os);
+  DWORD exStyle = os.dwMajorVersion >= 4 ? WS_EX_DLGMODALFRAME : 0;
+  HMENU menu = theLanguageArray.LoadMenu(MAKEINTRESOURCEA(0x6FFF));
+  CKitwrightApp* app = GetKitwrightApp();
+  std::string title = app ? app->Title() : std::string("Kitwright");
+  if (!Create(exStyle, kMainWindowClass, title.c_str(), kFrameStyle, x, y, kMainWindowWidth,
+              kMainWindowHeight, nullptr, menu, instance)) {
+    if (menu)
+      ::DestroyMenu(menu);
+    return false;
+  }
+  LONG ex = ::GetWindowLongA(hwnd_, GWL_EXSTYLE);
+  ::SetWindowLongA(hwnd_, GWL_EXSTYLE, ex & ~WS_EX_CLIENTEDGE);
+  return true;
+}
+
+void CKitwrightWnd::UnregisterClass(HINSTANCE instance) {
+  ::UnregisterClassA(kMainWindowClass, instance);
+}
+
+bool CKitwrightWnd::OnCreate() {
+  font_ = ::CreateFontA(-8, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                        VARIABLE_PITCH | FF_SWISS, "MS Sans Serif");
+  ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+
+  // Flat drawing needs the library that has InitCommonControlsEx.
+  comctl_ = ::LoadLibraryA("COMCTL32.DLL");
+  using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  using Init = void(WINAPI*)();
+  auto initEx = comctl_ ? reinterpret_cast<InitEx>(reinterpret_cast<void*>(
+                              ::GetProcAddress(comctl_, "InitCommonControlsEx")))
+                        : nullptr;
+  canFlat_ = initEx != nullptr;
+  if (initEx) {
+    INITCOMMONCONTROLSEX icc = {8, 0x42F};
+    initEx(&icc);
+  } else if (comctl_) {
+    auto init = reinterpret_cast<Init>(
+        reinterpret_cast<void*>(::GetProcAddress(comctl_, "InitCommonControls")));
+    if (init)
+      init();
+  }
+
+  DWORD tbStyle = WS_CHILD | WS_VISIBLE | CCS_TOP | TBSTYLE_TOOLTIPS;
+  if (canFlat_ && ProfileGetInt(kSettings, "FlatToolbar", 1) != 0)
+    tbStyle |= TBSTYLE_FLAT;
+  toolbar_ = theLanguageArray.CreateToolbarEx(
+      hwnd_, tbStyle, kToolBarId, 7, kToolbarBitmapId, kButtons,
+      static_cast<int>(sizeof kButtons / sizeof kButtons[0]), 16, 15, 16, 15, sizeof(TBBUTTON));
+  if (!toolbar_)
+    return false;
+
+  status_ = ::CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | CCS_BOTTOM, 0, 0, 0,
+                              0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBarId)),
+                              instance_, nullptr);
+  if (!status_)
+    return false;
+  RECT client;
+  ::GetClientRect(hwnd_, &client);
+  int parts[3] = {client.right - 80, client.right - 40, -1};
+  ::SendMessageA(status_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
+  SetStatusText(kwf::LoadResString(kIdleStringId).c_str());
+  if (::GetKeyState(VK_CAPITAL) & 1)
+    ::SendMessageA(status_, SB_SETTEXTA, 1,
+                   reinterpret_cast<LPARAM>(kwf::LoadResString(0xE701).c_str()));
+  if (::GetKeyState(VK_NUMLOCK) & 1)
+    ::SendMessageA(status_, SB_SETTEXTA, 2,
+                   reinterpret_cast<LPARAM>(kwf::LoadResString(0xE702).c_str()));
+
+  RECT area = {0, 0, client.right, client.bottom};
+  if (!view_.CreateView(hwnd_, area, instance_))
+    return false;
+  Layout();
+  ::PostMessageA(hwnd_, kMsgShow, 0, 0);
+  // The splash stays in front while the window settles.
+  ::Sleep(1000);
+  return true;
+}
+
+void CKitwrightWnd::Layout() {
+  if (!toolbar_ || !status_)
+    return;
+  ::SendMessageA(toolbar_, TB_AUTOSIZE, 0, 0);
+  ::SendMessageA(status_, WM_SIZE, 0, 0);
+  RECT client, tb, sb;
+  ::GetClientRect(hwnd_, &client);
+  ::GetWindowRect(toolbar_, &tb);
+  ::GetWindowRect(status_, &sb);
+  int top = tb.bottom - tb.top;
+  int bottom = client.bottom - (sb.bottom - sb.top);
+  int parts[3] = {client.right - 80, client.right - 40, -1};
+  ::SendMessageA(status_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
+  if (view_.Handle())
+    ::SetWindowPos(view_.Handle(), nullptr, 0, top, client.right, bottom - top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CKitwrightWnd::SetStatusText(const char* text) {
+  if (status_)
+    ::SendMessageA(status_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text ? text : ""));
+}
+
+void CKitwrightWnd::UpdateTitle(const std::string& documentTitle) {
+  CKitwrightApp* app = GetKitwrightApp();
+  std::string title = (app ? app->Title() : std::string()) + " - " + documentTitle;
+  ::SetWindowTextA(hwnd_, title.c_str());
+}
+
+bool CKitwrightWnd::CommandEnabled(UINT id, bool* enabled) const {
+  switch (id) {
+    case 0xE100: case 0xE101: case 0xE103: case 0xE104: case 0xE140: case 0xE141:
+      *enabled = true;
+      return true;
+    case 0xE143: case 0xE145: case 0xE146: case 0xE147: {
+      CKitwrightApp* app = GetKitwrightApp();
+      *enabled = app && !app->HelpFile().empty();
+      return true;
+    }
+  }
+  if (id >= 0xE110 && id < 0xE110 + CKitwrightApp::kRecentFiles) {
+    *enabled = true;
+    return true;
+  }
+  return false;
+}
+
+bool CKitwrightWnd::OnCommand(UINT id) {
+  CKitwrightApp* app = GetKitwrightApp();
+  if (view_.Handle() && view_.OnCommand(id))
+    return true;
+  switch (id) {
+    case 0xE100: app->OnFileNew(); return true;
+    case 0xE101: app->OnFileOpen(); return true;
+    case 0xE103: app->OnFileSave(); return true;
+    case 0xE104: app->OnFileSaveAs(); return true;
+    case 0xE140: app->OnAppAbout(); return true;
+    case 0xE141: ::PostMessageA(hwnd_, WM_CLOSE, 0, 0); return true;
+    case 0xE143: app->WinHelp(0, HELP_FINDER); return true;
+    case 0xE146: case 0xE147: app->WinHelp(0, HELP_CONTENTS); return true;
+  }
+  if (id >= 0xE110 && id < 0xE110 + CKitwrightApp::kRecentFiles) {
+    std::vector<std::string> recent = app->RecentFiles();
+    size_t index = id - 0xE110;
+    if (index < recent.size() && app->SaveModified())
+      app->OpenDocumentFile(recent[index]);
+    return true;
+  }
+  return false;
+}
+
+void CKitwrightWnd::OnInitMenuPopup(HMENU menu, bool systemMenu) {
+  if (systemMenu) {
+    ::EnableMenuItem(menu, SC_SIZE, MF_BYCOMMAND | MF_GRAYED);
+    ::EnableMenuItem(menu, SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
+    ::EnableMenuItem(menu, SC_RESTORE, MF_BYCOMMAND | MF_GRAYED);
+    ::EnableMenuItem(menu, SC_MINIMIZE,
+                     MF_BYCOMMAND | (::IsIconic(hwnd_) ? MF_GRAYED : MF_ENABLED));
+    return;
+  }
+  // The recent files take the place of their first item.
+  CKitwrightApp* app = GetKitwrightApp();
+  int at = -1;
+  for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+    UINT id = ::GetMenuItemID(menu, i);
+    if (id >= 0xE110 && id < 0xE110 + CKitwrightApp::kRecentFiles) {
+      if (at < 0)
+        at = i;
+      ::DeleteMenu(menu, static_cast<UINT>(i--), MF_BYPOSITION);
+    }
+  }
+  if (at >= 0 && app) {
+    std::vector<std::string> recent = app->RecentFiles();
+    if (recent.empty()) {
+      ::InsertMenuA(menu, static_cast<UINT>(at), MF_BYPOSITION | MF_STRING | MF_GRAYED, 0xE110,
+                    kwf::ResSubString(0xE110, 1).empty() ? "Recent File"
+                                                         : kwf::ResSubString(0xE110, 1).c_str());
+    }
+    for (size_t i = 0; i < recent.size(); ++i) {
+      std::string text = "&" + std::to_string(i + 1) + " ";
+      for (char c : recent[i]) {
+        text += c;
+        if (c == '&')
+          text += '&';
+      }
+      ::InsertMenuA(menu, static_cast<UINT>(at) + static_cast<UINT>(i),
+                    MF_BYPOSITION | MF_STRING, 0xE110 + static_cast<UINT>(i), text.c_str());
+    }
+  }
+  view_.OnInitMenuPopup(menu, false);
+}
+
+void CKitwrightWnd::OnDestroy() {
+  if (!::IsIconic(hwnd_)) {
+    RECT r;
+    ::GetWindowRect(hwnd_, &r);
+    ProfileWriteInt(kSettings, "XPos", r.left);
+    ProfileWriteInt(kSettings, "YPos", r.top);
+  }
+  CKitwrightApp* app = GetKitwrightApp();
+  if (app)
+    app->WinHelp(0, HELP_QUIT);
+  ::PostQuitMessage(0);
+}
+
+LRESULT CKitwrightWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE:
+      return OnCreate() ? 0 : -1;
+    case kMsgShow:
+      ::ShowWindow(hwnd_, SW_SHOW);
+      return 0;
+    case WM_SIZE:
+      Layout();
+      return 0;
+    case WM_COMMAND:
+      if (OnCommand(LOWORD(wParam)))
+        return 0;
+      break;
+    case WM_INITMENUPOPUP:
+      OnInitMenuPopup(reinterpret_cast<HMENU>(wParam), HIWORD(lParam) != 0);
+      return 0;
+    case WM_MENUSELECT: {
+      UINT id = LOWORD(wParam), flags = HIWORD(wParam);
+      if (flags == 0xFFFF && lParam == 0)
+        SetStatusText(kwf::LoadResString(kIdleStringId).c_str());
+      else if (!(flags & (MF_POPUP | MF_SEPARATOR)))
+        SetStatusText(kwf::ResSubString(id, 0).c_str());
+      return 0;
+    }
+    case WM_CLOSE: {
+      CKitwrightApp* app = GetKitwrightApp();
+      if (app && !app->SaveModified())
+        return 0;
+      ::DestroyWindow(hwnd_);
+      return 0;
+    }
+    case WM_DESTROY:
+      OnDestroy();
+      return 0;
+  }
+  return kwf::Window::OnMessage(msg, wParam, lParam);
+}

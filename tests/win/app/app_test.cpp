@@ -1,0 +1,481 @@
+// The program driven through its windows: start-up, the main window, the
+// tab view, the Tabs menu and the document commands. Every modal box is
+// answered through a seam.
+#include "app.h"
+#include "dialogs.h"
+#include "errors.h"
+#include "profile.h"
+#include "projfile/projfile.h"
+#include "reslang.h"
+#include "tabview.h"
+#include "testutil.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Box {
+  std::string text;
+  std::string caption;
+};
+std::vector<Box> g_boxes;
+std::deque<int> g_answers;  // answers of the next message boxes; IDCANCEL when empty
+std::vector<UINT> g_modals;
+std::function<INT_PTR(kwf::Dialog&)> g_modalAnswer;
+std::deque<std::string> g_fileNames;  // empty: Cancel
+
+int BoxSeam(HWND, const char* text, const char* caption, UINT) {
+  g_boxes.push_back({text ? text : "", caption ? caption : ""});
+  if (g_answers.empty())
+    return IDCANCEL;
+  int answer = g_answers.front();
+  g_answers.pop_front();
+  return answer;
+}
+int ErrorSeam(const char* text, const char* caption, UINT style) {
+  return BoxSeam(nullptr, text, caption, style);
+}
+INT_PTR ModalSeam(kwf::Dialog& dialog) {
+  g_modals.push_back(dialog.TemplateId());
+  return g_modalAnswer ? g_modalAnswer(dialog) : IDCANCEL;
+}
+bool FileSeam(bool, std::string* path) {
+  if (g_fileNames.empty())
+    return false;
+  *path = g_fileNames.front();
+  g_fileNames.pop_front();
+  return true;
+}
+
+std::string LngFolder() { return std::string(KW_LNG_DIR) + "\\"; }
+
+std::string WindowText(HWND hwnd) {
+  char text[512] = {};
+  ::GetWindowTextA(hwnd, text, sizeof text);
+  return text;
+}
+
+std::string MenuText(HMENU menu, int index) {
+  char text[256] = {};
+  ::GetMenuStringA(menu, static_cast<UINT>(index), text, sizeof text, MF_BYPOSITION);
+  return text;
+}
+
+class AppTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_boxes.clear();
+    g_answers.clear();
+    g_modals.clear();
+    g_modalAnswer = nullptr;
+    g_fileNames.clear();
+    kwf::SetMessageBoxSeam(&BoxSeam);
+    kwf::SetModalSeam(&ModalSeam);
+    kwf::SetFileDialogSeam(&FileSeam);
+    SetErrorBoxSeam(&ErrorSeam);
+    ProfileSetRegistryBase(kProfileKeyPath);
+    ProfileSetIniFile(kProfileIniFile);
+    ProfileWriteInt("U:Settings", "DisplayWelcome", 0);
+  }
+  void TearDown() override {
+    if (app_) {
+      if (app_->MainWindow() && ::IsWindow(app_->MainWindow())) {
+        g_answers.assign({IDNO});
+        Close();
+      }
+      app_->ExitInstance();
+      app_.reset();
+    }
+    EXPECT_EQ(theLanguageArray.GetLoadCount(), 0) << "libraries left loaded";
+  }
+
+  bool Start(const std::string& commandLine = "", int show = SW_SHOWNORMAL,
+             const std::string& folder = LngFolder()) {
+    app_ = std::make_unique<CKitwrightApp>();
+    app_->SetLngFolder(folder);
+    return app_->InitInstance(commandLine.c_str(), show);
+  }
+  // Runs the loop until done() holds; false after the time-out.
+  bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 30000) {
+    DWORD start = ::GetTickCount();
+    while (!done()) {
+      if (::GetTickCount() - start > timeoutMs)
+        return false;
+      if (!app_->PumpOnce(50) && !done())
+        return false;
+    }
+    return true;
+  }
+  bool Close() {
+    ::PostMessageA(app_->MainWindow(), WM_CLOSE, 0, 0);
+    return PumpUntil([&] { return app_->QuitSeen(); });
+  }
+  HWND Frame() { return app_->MainWindow(); }
+  CKitwrightTabView& View() { return app_->Frame()->View(); }
+  void Command(UINT id) { ::SendMessageA(Frame(), WM_COMMAND, id, 0); }
+  // Opens the Tabs menu as the system would before showing it.
+  HMENU OpenTabsMenu() {
+    HMENU tabs = ::GetSubMenu(::GetMenu(Frame()), 1);
+    ::SendMessageA(Frame(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(tabs), 1);
+    return tabs;
+  }
+
+  std::unique_ptr<CKitwrightApp> app_;
+};
+
+// Start-up failures
+
+TEST_F(AppTest, WithoutResourceLibraryStartUpEndsWithTheFixedMessage) {
+  kwtest::TempDir empty;
+  EXPECT_FALSE(Start("", SW_SHOWNORMAL, empty.path() + "\\"));
+  ASSERT_EQ(g_boxes.size(), 1u);
+  EXPECT_EQ(g_boxes[0].text, "FATAL ERROR: Cannot load resource DLL.\nPlease reinstall Kitwright");
+  EXPECT_EQ(::FindWindowA(kMainWindowClass, nullptr), nullptr);
+  EXPECT_EQ(theLanguageArray.GetLoadCount(), 0);
+}
+
+TEST_F(AppTest, WithoutExtensionStartUpEndsWithErrorTwoAndReleasesTheLibraries) {
+  kwtest::TempDir only;
+  fs::copy_file(fs::path(KW_LNG_DIR) / "KWRENG32.DLL", fs::path(only.path()) / "KWRENG32.DLL");
+  EXPECT_FALSE(Start("", SW_SHOWNORMAL, only.path() + "\\"));
+  ASSERT_EQ(g_boxes.size(), 1u);
+  EXPECT_EQ(g_boxes[0].text,
+            "FATAL ERROR KWR002:\nNo language extensions available.  Please re-install Kitwright.");
+  EXPECT_EQ(theLanguageArray.GetLoadCount(), 0);
+  EXPECT_EQ(::FindWindowA(kMainWindowClass, nullptr), nullptr);
+  EXPECT_FALSE(app_->SplashShown());
+}
+
+// The main window and its pages
+
+TEST_F(AppTest, MainWindowHasTitleClassMenuBarsAndNineTabsInOrder) {
+  // A maximised start shows the normal, fixed size.
+  ASSERT_TRUE(Start("", SW_SHOWMAXIMIZED));
+  ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(Frame()) != FALSE; }));
+  EXPECT_FALSE(::IsZoomed(Frame()));
+  EXPECT_EQ(WindowText(Frame()), "Kitwright - Untitled");
+  char cls[64] = {};
+  ::GetClassNameA(Frame(), cls, sizeof cls);
+  EXPECT_STREQ(cls, "KitwrightClass");
+  LONG style = ::GetWindowLongA(Frame(), GWL_STYLE);
+  EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
+  EXPECT_NE(style & WS_MINIMIZEBOX, 0);
+
+  HMENU menu = ::GetMenu(Frame());
+  ASSERT_NE(menu, nullptr);
+  ASSERT_EQ(::GetMenuItemCount(menu), 4);
+  EXPECT_EQ(MenuText(menu, 0), "&File");
+  EXPECT_EQ(MenuText(menu, 1), "&Tabs");
+  HWND toolbar = ::GetDlgItem(Frame(), CKitwrightWnd::kToolBarId);
+  ASSERT_NE(toolbar, nullptr);
+  const UINT buttons[] = {0xE100, 0xE101, 0xE103, 0, 0x8500, 0x8501, 0, 0xE143, 0xE145};
+  ASSERT_EQ(::SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0), 9);
+  for (int i = 0; i < 9; ++i) {
+    TBBUTTON b = {};
+    ::SendMessageA(toolbar, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&b));
+    EXPECT_EQ(static_cast<UINT>(b.idCommand), buttons[i]) << "button " << i;
+  }
+  HWND status = ::GetDlgItem(Frame(), CKitwrightWnd::kStatusBarId);
+  ASSERT_NE(status, nullptr);
+  EXPECT_EQ(::SendMessageA(status, SB_GETPARTS, 0, 0), 3);
+
+  HWND tab = View().TabControl();
+  ASSERT_NE(tab, nullptr);
+  EXPECT_EQ(::GetDlgCtrlID(tab), CTabView::kTabControlId);
+  const char* const captions[] = {"General",  "Visual Design", "Requirements",
+                                  "UI Components", "Files", "Registry",
+                                  "INI Files", "Program Icons", "Create Setup"};
+  ASSERT_EQ(::SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0), 9);
+  ASSERT_EQ(View().GetClientCount(), 9);
+  RECT display;
+  ::GetClientRect(tab, &display);
+  ::SendMessageA(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+  for (int i = 0; i < 9; ++i) {
+    char text[64] = {};
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    ::SendMessageA(tab, TCM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(text, captions[i]);
+    // Every page fits the tab control's display area: the window grew to the largest.
+    HWND page = View().GetClient(i)->Handle();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(::GetParent(page), View().Handle());
+    EXPECT_EQ(::GetWindowLongA(page, GWL_STYLE) & (WS_BORDER | DS_MODALFRAME), 0);
+    RECT r;
+    ::GetWindowRect(page, &r);
+    EXPECT_LE(r.right - r.left, display.right - display.left) << captions[i];
+    EXPECT_LE(r.bottom - r.top, display.bottom - display.top) << captions[i];
+    EXPECT_EQ(::IsWindowVisible(page) != FALSE, i == 0) << captions[i];
+  }
+  RECT frame;
+  ::GetWindowRect(Frame(), &frame);
+  EXPECT_GE(frame.right - frame.left, kMainWindowWidth);
+  EXPECT_GE(frame.bottom - frame.top, kMainWindowHeight);
+}
+
+TEST_F(AppTest, TabsMenuListsThePagesAndSwitchesThem) {
+  ASSERT_TRUE(Start());
+  HMENU tabs = OpenTabsMenu();
+  ASSERT_EQ(::GetMenuItemCount(tabs), 9);
+  const char* const items[] = {"&1 General",  "&2 Visual Design", "&3 Requirements",
+                               "&4 UI Components", "&5 Files", "&6 Registry",
+                               "&7 INI Files", "&8 Program Icons", "&9 Create Setup"};
+  for (int i = 0; i < 9; ++i) {
+    EXPECT_EQ(MenuText(tabs, i), items[i]);
+    EXPECT_EQ(::GetMenuItemID(tabs, i), 0x9000u + static_cast<UINT>(i));
+    EXPECT_EQ((::GetMenuState(tabs, static_cast<UINT>(i), MF_BYPOSITION) & MF_CHECKED) != 0, i == 0);
+  }
+  Command(0x9004);
+  EXPECT_EQ(View().GetActiveTab(), 4);
+  EXPECT_EQ(::SendMessageA(View().TabControl(), TCM_GETCURSEL, 0, 0), 4);
+  for (int i = 0; i < 9; ++i)
+    EXPECT_EQ(::IsWindowVisible(View().GetClient(i)->Handle()) != FALSE, i == 4) << i;
+  tabs = OpenTabsMenu();
+  ASSERT_EQ(::GetMenuItemCount(tabs), 9) << "reopening must not add items";
+  EXPECT_NE(::GetMenuState(tabs, 4, MF_BYPOSITION) & MF_CHECKED, 0u);
+  EXPECT_EQ(::GetMenuState(tabs, 0, MF_BYPOSITION) & MF_CHECKED, 0u);
+  EXPECT_FALSE(View().SetActiveTab(9));
+  EXPECT_EQ(View().GetActiveTab(), 4);
+}
+
+// Splash and welcome
+
+TEST_F(AppTest, SplashStaysTwoAndAHalfSecondsThenTheWelcomeDialogShows) {
+  ProfileWriteInt("U:Settings", "DisplayWelcome", 1);
+  DWORD start = ::GetTickCount();
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(app_->SplashShown());
+  EXPECT_TRUE(g_modals.empty());
+  ASSERT_TRUE(PumpUntil([&] { return app_->IdleDone(); }));
+  EXPECT_GE(::GetTickCount() - start, CKitwrightApp::kSplashMs);
+  EXPECT_FALSE(app_->SplashShown());
+  ASSERT_EQ(g_modals.size(), 1u);
+  EXPECT_EQ(g_modals[0], 5u);
+  // Cancel writes nothing.
+  EXPECT_EQ(ProfileGetInt("U:Settings", "DisplayWelcome", 7), 1u);
+}
+
+TEST_F(AppTest, WelcomeOkWithTheBoxCheckedTurnsItOff) {
+  ProfileWriteInt("U:Settings", "DisplayWelcome", 1);
+  g_modalAnswer = [](kwf::Dialog& d) -> INT_PTR {
+    auto& welcome = dynamic_cast<CWelcomeDialog&>(d);
+    welcome.choice = CWelcomeDialog::kCreateNew;
+    welcome.dontShowAgain = true;
+    return IDOK;
+  };
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(PumpUntil([&] { return app_->IdleDone(); }));
+  EXPECT_EQ(g_modals.size(), 1u);
+  EXPECT_EQ(ProfileGetInt("U:Settings", "DisplayWelcome", 7), 0u);
+  EXPECT_EQ(WindowText(Frame()), "Kitwright - Untitled");
+}
+
+TEST_F(AppTest, NoWelcomeWhenSwitchedOff) {
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(PumpUntil([&] { return app_->IdleDone(); }));
+  EXPECT_TRUE(g_modals.empty());
+}
+
+// Documents
+
+TEST_F(AppTest, NewSaveOpenRoundTripWithTheModifiedPrompt) {
+  kwtest::TempDir dir;
+  const std::string path = dir.file("first.kwr");
+  ASSERT_TRUE(Start());
+  CKitwrightProject& project = app_->Project();
+
+  project.m_strProductName = "Widget";
+  project.SetModifiedFlag(true);
+  // Cancel keeps the project.
+  g_answers.assign({IDCANCEL});
+  Command(0xE100);
+  ASSERT_EQ(g_boxes.size(), 1u);
+  EXPECT_EQ(g_boxes[0].text, "Save changes to Untitled?");
+  EXPECT_EQ(g_boxes[0].caption, "Kitwright");
+  EXPECT_STREQ(project.m_strProductName.c_str(), "Widget");
+  EXPECT_TRUE(project.IsModified());
+  // No drops it.
+  g_answers.assign({IDNO});
+  Command(0xE100);
+  EXPECT_STREQ(project.m_strProductName.c_str(), "");
+  EXPECT_FALSE(project.IsModified());
+
+  // Save As names the file.
+  project.m_strProductName = "Widget";
+  project.SetModifiedFlag(true);
+  g_fileNames.assign({path});
+  Command(0xE104);
+  EXPECT_TRUE(fs::exists(path));
+  EXPECT_FALSE(project.IsModified());
+  EXPECT_EQ(WindowText(Frame()), "Kitwright - first.kwr");
+
+  // Yes on the prompt saves under the same name before the new project.
+  project.m_strProductName = "Widget 2";
+  project.SetModifiedFlag(true);
+  g_boxes.clear();
+  g_answers.assign({IDYES});
+  Command(0xE100);
+  ASSERT_EQ(g_boxes.size(), 1u);
+  EXPECT_EQ(g_boxes[0].text, "Save changes to first.kwr?");
+  EXPECT_EQ(WindowText(Frame()), "Kitwright - Untitled");
+  EXPECT_STREQ(project.m_strProductName.c_str(), "");
+
+  // Open brings it back.
+  g_fileNames.assign({path});
+  Command(0xE101);
+  EXPECT_STREQ(project.m_strProductName.c_str(), "Widget 2");
+  EXPECT_EQ(project.GetPathName(), path);
+  EXPECT_EQ(WindowText(Frame()), "Kitwright - first.kwr");
+  ASSERT_FALSE(app_->RecentFiles().empty());
+  EXPECT_EQ(app_->RecentFiles().front(), path);
+
+  // Save writes to the same file.
+  project.m_strProductName = "Widget 3";
+  project.SetModifiedFlag(true);
+  Command(0xE103);
+  EXPECT_FALSE(project.IsModified());
+  CKitwrightProject check;
+  ASSERT_EQ(kw::LoadProject(check, path), kw::kProjectOk);
+  EXPECT_STREQ(check.m_strProductName.c_str(), "Widget 3");
+}
+
+TEST_F(AppTest, DamagedFileIsReportedAndLeavesTheProject) {
+  kwtest::TempDir dir;
+  const std::string bad = dir.file("bad.kwr");
+  kwtest::WriteFile(bad, std::string("not a compound file at all"));
+  ASSERT_TRUE(Start());
+  app_->Project().m_strProductName = "Kept";
+  g_fileNames.assign({bad});
+  Command(0xE101);
+  ASSERT_EQ(g_boxes.size(), 1u);
+  CKitwrightProject scratch;
+  uint16_t code = kw::LoadProject(scratch, bad);
+  ASSERT_NE(code, kw::kProjectOk);
+  EXPECT_EQ(g_boxes[0].text, kw::FormatProjectFileMessage(code, bad));
+  EXPECT_STREQ(app_->Project().m_strProductName.c_str(), "Kept");
+  EXPECT_EQ(WindowText(Frame()), "Kitwright - Untitled");
+}
+
+TEST_F(AppTest, ProjectOnTheCommandLineOpensWithoutWelcome) {
+  kwtest::TempDir dir;
+  const std::string path = dir.file("named project.kwr");
+  {
+    CKitwrightProject project;
+    project.OnNewDocument();
+    project.m_strProductName = "From the command line";
+    ASSERT_EQ(kw::SaveProject(project, path), kw::kProjectOk);
+  }
+  ProfileWriteInt("U:Settings", "DisplayWelcome", 1);
+  ASSERT_TRUE(Start("\"" + path + "\""));
+  ASSERT_TRUE(PumpUntil([&] { return app_->IdleDone(); }));
+  EXPECT_TRUE(g_modals.empty());
+  EXPECT_STREQ(app_->Project().m_strProductName.c_str(), "From the command line");
+  EXPECT_EQ(WindowText(Frame()), "Kitwright - named project.kwr");
+}
+
+TEST_F(AppTest, ClosingWithCancelOnThePromptKeepsTheWindow) {
+  ASSERT_TRUE(Start());
+  app_->Project().SetModifiedFlag(true);
+  g_answers.assign({IDCANCEL});
+  ::SendMessageA(Frame(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(::IsWindow(Frame()));
+  EXPECT_EQ(g_boxes.size(), 1u);
+}
+
+// Position
+
+TEST_F(AppTest, PositionIsStoredOnCloseButNotWhenMinimised) {
+  ASSERT_TRUE(Start());
+  ::SetWindowPos(Frame(), nullptr, 37, 41, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  ASSERT_TRUE(Close());
+  EXPECT_EQ(static_cast<int>(ProfileGetInt("U:Settings", "XPos", -1)), 37);
+  EXPECT_EQ(static_cast<int>(ProfileGetInt("U:Settings", "YPos", -1)), 41);
+  app_->ExitInstance();
+  app_.reset();
+
+  ASSERT_TRUE(Start());
+  RECT r;
+  ::GetWindowRect(Frame(), &r);
+  EXPECT_EQ(r.left, 37);
+  EXPECT_EQ(r.top, 41);
+  ::SetWindowPos(Frame(), nullptr, 90, 95, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  ::ShowWindow(Frame(), SW_MINIMIZE);
+  ASSERT_TRUE(PumpUntil([&] { return ::IsIconic(Frame()) != FALSE; }));
+  ASSERT_TRUE(Close());
+  EXPECT_EQ(static_cast<int>(ProfileGetInt("U:Settings", "XPos", -1)), 37);
+  EXPECT_EQ(static_cast<int>(ProfileGetInt("U:Settings", "YPos", -1)), 41);
+}
+
+// Pieces without a window
+
+TEST(TabTemplate, CaptionRulesAndStyleMask) {
+  // style, exstyle, count, x, y, cx, cy, then menu, class, title as words.
+  auto header = [](std::vector<uint16_t> tail) {
+    std::vector<unsigned char> bytes(18, 0);
+    for (uint16_t w : tail) {
+      bytes.push_back(static_cast<unsigned char>(w & 0xFF));
+      bytes.push_back(static_cast<unsigned char>(w >> 8));
+    }
+    return bytes;
+  };
+  struct Case {
+    const char* name;
+    std::vector<unsigned char> bytes;
+    const char* caption;
+  } cases[] = {
+      {"plain", header({0, 0, 'P', 'a', 'g', 'e', 0}), "Page"},
+      {"class by ordinal", header({0, 0xFFFF, 0x82, 'A', 0}), "A"},
+      {"class by name", header({0, 'C', 'l', 0, 'T', 0}), "T"},
+      {"a menu", header({1, 0, 'X', 0}), ""},
+      {"no title", header({0, 0, 0}), ""},
+      {"title runs off the end", header({0, 0, 'a', 'b'}), ""},
+      {"class runs off the end", header({0, 'C', 'l'}), ""},
+      {"ordinal cut", header({0, 0xFFFF}), ""},
+      {"header only", std::vector<unsigned char>(18, 0), ""},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(DialogTemplateCaption(c.bytes.data(), c.bytes.size()), c.caption) << c.name;
+
+  EXPECT_EQ(PageStyle(WS_CHILD | WS_VISIBLE | WS_BORDER | DS_MODALFRAME | DS_SETFONT),
+            static_cast<DWORD>(WS_CHILD | DS_SETFONT | DS_CONTROL));
+  EXPECT_EQ(PageStyle(WS_POPUP | WS_CAPTION), static_cast<DWORD>((WS_POPUP | WS_CAPTION) & ~WS_BORDER) | DS_CONTROL);
+}
+
+TEST(CommandLine, FileNameOrNew) {
+  struct Case {
+    const char* line;
+    kwf::CommandLineInfo::ShellCommand command;
+    const char* file;
+  } cases[] = {
+      {"", kwf::CommandLineInfo::kFileNew, ""},
+      {"   ", kwf::CommandLineInfo::kFileNew, ""},
+      {"a.kwr", kwf::CommandLineInfo::kFileOpen, "a.kwr"},
+      {"\"C:\\My Projects\\a b.kwr\"", kwf::CommandLineInfo::kFileOpen, "C:\\My Projects\\a b.kwr"},
+      {"/x a.kwr b.kwr", kwf::CommandLineInfo::kFileOpen, "a.kwr"},
+      {"-switch", kwf::CommandLineInfo::kFileNew, ""},
+  };
+  for (const Case& c : cases) {
+    kwf::CommandLineInfo info = kwf::ParseCommandLine(c.line);
+    EXPECT_EQ(info.shellCommand, c.command) << c.line;
+    EXPECT_EQ(info.fileName, c.file) << c.line;
+    EXPECT_TRUE(info.showSplash);
+  }
+}
+
+TEST(About, VersionComesFromTheVersionResource) {
+  // This test program carries the program's own version resource.
+  EXPECT_EQ(ModuleProductVersion(nullptr), "97b");
+}
+
+}  // namespace
