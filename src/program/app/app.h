@@ -20,6 +20,8 @@ class CSplashScreen : public kwf::Window {
   bool Show(HINSTANCE instance);
   void Hide();
   bool IsShown() const { return hwnd_ != nullptr; }
+  // Puts the splash back above the windows shown after it.
+  void KeepInFront();
   static void UnregisterClass(HINSTANCE instance);
 
  protected:
@@ -45,6 +47,8 @@ class CKitwrightApp : public kwf::Application, public IProjectViews {
   CIKitwrightExtension* Extensions() { return extensions_.get(); }
   const kwf::CommandLineInfo& CommandLine() const { return cmdInfo_; }
   bool SplashShown() const { return splash_.IsShown(); }
+  void KeepSplashInFront() { splash_.KeepInFront(); }
+  HWND SplashWindow() const { return splash_.Handle(); }
   bool IdleDone() const { return idleDone_; }
   // The document title: the file's name, or the default name when unsaved.
   std::string DocumentTitle() const;

@@ -169,6 +169,7 @@ bool CKitwrightApp::InitInstance(const char* commandLine, int show) {
   }
   ::ShowWindow(frame_->Handle(), show_);
   ::UpdateWindow(frame_->Handle());
+  splash_.KeepInFront();
   return true;
 }
 

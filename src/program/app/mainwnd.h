@@ -2,6 +2,7 @@
 #pragma once
 
 #include "framework.h"
+#include "shadecap.h"
 #include "tabview.h"
 
 #include <string>
@@ -10,7 +11,7 @@ inline constexpr const char kMainWindowClass[] = "KitwrightClass";
 inline constexpr int kMainWindowWidth = 537;
 inline constexpr int kMainWindowHeight = 445;
 
-class CKitwrightWnd : public kwf::Window {
+class CKitwrightWnd : public CShadeCapFrame {
  public:
   enum : UINT { kToolBarId = 0xE800, kStatusBarId = 0xE801 };
   // Shows the window after creation has returned.

@@ -270,9 +270,13 @@ LRESULT CKitwrightWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE:
       return OnCreate() ? 0 : -1;
-    case kMsgShow:
+    case kMsgShow: {
       ::ShowWindow(hwnd_, SW_SHOW);
+      CKitwrightApp* app = GetKitwrightApp();
+      if (app)
+        app->KeepSplashInFront();
       return 0;
+    }
     case WM_SIZE:
       Layout();
       return 0;
@@ -302,5 +306,5 @@ LRESULT CKitwrightWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       OnDestroy();
       return 0;
   }
-  return kwf::Window::OnMessage(msg, wParam, lParam);
+  return CShadeCapFrame::OnMessage(msg, wParam, lParam);
 }

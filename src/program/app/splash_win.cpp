@@ -33,7 +33,7 @@ bool CSplashScreen::Show(HINSTANCE instance) {
   ::GetObjectA(bitmap_, sizeof info, &info);
   int x = (::GetSystemMetrics(SM_CXSCREEN) - info.bmWidth) / 2;
   int y = (::GetSystemMetrics(SM_CYSCREEN) - info.bmHeight) / 2;
-  if (!Create(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kSplashClass, "", WS_POPUP, x, y, info.bmWidth,
+  if (!Create(WS_EX_TOPMOST, kSplashClass, "", WS_POPUP, x, y, info.bmWidth,
               info.bmHeight, nullptr, nullptr, instance)) {
     ::DeleteObject(bitmap_);
     bitmap_ = nullptr;
@@ -45,6 +45,13 @@ bool CSplashScreen::Show(HINSTANCE instance) {
   ::ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
   ::UpdateWindow(hwnd_);
   return true;
+}
+
+void CSplashScreen::KeepInFront() {
+  if (!hwnd_)
+    return;
+  ::SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 void CSplashScreen::Hide() {

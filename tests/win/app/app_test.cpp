@@ -7,6 +7,7 @@
 #include "profile.h"
 #include "projfile/projfile.h"
 #include "reslang.h"
+#include "shadecap.h"
 #include "tabview.h"
 #include "testutil.h"
 
@@ -257,6 +258,20 @@ TEST_F(AppTest, SplashStaysTwoAndAHalfSecondsThenTheWelcomeDialogShows) {
   ASSERT_TRUE(Start());
   EXPECT_TRUE(app_->SplashShown());
   EXPECT_TRUE(g_modals.empty());
+  // The splash stays in front of the main window, also once that is shown.
+  ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(Frame()) != FALSE; }));
+  ASSERT_TRUE(app_->SplashShown());
+  EXPECT_NE(::GetWindowLongA(app_->SplashWindow(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+  bool splashFirst = false;
+  for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+    if (w == app_->SplashWindow()) {
+      splashFirst = true;
+      break;
+    }
+    if (w == Frame())
+      break;
+  }
+  EXPECT_TRUE(splashFirst);
   ASSERT_TRUE(PumpUntil([&] { return app_->IdleDone(); }));
   EXPECT_GE(::GetTickCount() - start, CKitwrightApp::kSplashMs);
   EXPECT_FALSE(app_->SplashShown());
@@ -450,6 +465,43 @@ TEST(TabTemplate, CaptionRulesAndStyleMask) {
   EXPECT_EQ(PageStyle(WS_CHILD | WS_VISIBLE | WS_BORDER | DS_MODALFRAME | DS_SETFONT),
             static_cast<DWORD>(WS_CHILD | DS_SETFONT | DS_CONTROL));
   EXPECT_EQ(PageStyle(WS_POPUP | WS_CAPTION), static_cast<DWORD>((WS_POPUP | WS_CAPTION) & ~WS_BORDER) | DS_CONTROL);
+}
+
+TEST(ShadedCaption, BandsRunFromBlackToTheCaptionColour) {
+  // 120 pixels: five sixths is 100, below 128 the bands are 1 pixel wide.
+  std::vector<CaptionBand> narrow = ShadedCaptionBands(120, RGB(200, 100, 0));
+  ASSERT_EQ(narrow.size(), 101u);
+  EXPECT_EQ(narrow.front().x, 0);
+  EXPECT_EQ(narrow.front().colour, RGB(0, 0, 0));
+  EXPECT_EQ(narrow[1].x, 1);
+  EXPECT_EQ(narrow[1].colour, RGB(4, 2, 0));  // d = 99: 200 - 9801 * 200 / 10000
+  EXPECT_EQ(narrow[50].x, 50);
+  EXPECT_EQ(narrow[50].colour, RGB(150, 75, 0));
+  EXPECT_EQ(narrow.back().x, 100);
+  EXPECT_EQ(narrow.back().colour, RGB(200, 100, 0));
+
+  // 1536 pixels: five sixths is 1280, bands of 20, the last one ends at 20.
+  std::vector<CaptionBand> wide = ShadedCaptionBands(1536, RGB(200, 100, 40));
+  ASSERT_EQ(wide.size(), 65u);
+  EXPECT_EQ(wide[1].x, 20);
+  for (size_t i = 1; i < wide.size(); ++i)
+    EXPECT_EQ(wide[i].x - wide[i - 1].x, 20) << i;
+  auto at = [&](int x) {
+    for (const CaptionBand& b : wide)
+      if (b.x == x)
+        return b.colour;
+    return static_cast<COLORREF>(CLR_INVALID);
+  };
+  EXPECT_EQ(at(640), RGB(150, 75, 30));  // d = 640: a quarter off
+
+  // A colour without channels is black all along.
+  for (const CaptionBand& b : ShadedCaptionBands(600, RGB(0, 0, 0)))
+    EXPECT_EQ(b.colour, RGB(0, 0, 0));
+  EXPECT_TRUE(ShadedCaptionBands(0, RGB(1, 2, 3)).empty());
+
+  EXPECT_EQ(ColourLightness(RGB(255, 255, 255)), 240);
+  EXPECT_EQ(ColourLightness(RGB(0, 0, 128)), 60);
+  EXPECT_EQ(ColourLightness(RGB(0, 0, 0)), 0);
 }
 
 TEST(CommandLine, FileNameOrNew) {
