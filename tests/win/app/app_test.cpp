@@ -408,6 +408,57 @@ TEST_F(AppTest, ClosingWithCancelOnThePromptKeepsTheWindow) {
   EXPECT_EQ(g_boxes.size(), 1u);
 }
 
+// Dialogs of this program, created for real and read back
+
+TEST_F(AppTest, AboutBoxShowsTheProductVersion) {
+  ASSERT_TRUE(Start());
+  CAboutDialog about;
+  ASSERT_NE(about.CreateModeless(Frame()), nullptr);
+  char text[128] = {};
+  ::GetDlgItemTextA(about.Handle(), CAboutDialog::kVersionStatic, text, sizeof text);
+  EXPECT_STREQ(text, "Version 97b.");
+}
+
+TEST_F(AppTest, WelcomeDialogStartsFromTheRecentFileList) {
+  ASSERT_TRUE(Start());
+  struct Case {
+    bool recent;
+    int checked;
+  } cases[] = {{false, CWelcomeDialog::kOpenExisting}, {true, CWelcomeDialog::kOpenLast}};
+  for (const Case& c : cases) {
+    CWelcomeDialog welcome(c.recent);
+    ASSERT_NE(welcome.CreateModeless(Frame()), nullptr);
+    HWND h = welcome.Handle();
+    for (int id : {101, 102, 103})
+      EXPECT_EQ(::IsDlgButtonChecked(h, id) == BST_CHECKED, id == c.checked) << id;
+    EXPECT_EQ(::IsWindowEnabled(::GetDlgItem(h, 102)) != FALSE, c.recent);
+    // OK reads the choice and the check box.
+    ::CheckRadioButton(h, 101, 103, 103);
+    ::CheckDlgButton(h, 201, BST_CHECKED);
+    ::SendMessageA(h, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(welcome.choice, CWelcomeDialog::kCreateNew);
+    EXPECT_TRUE(welcome.dontShowAgain);
+  }
+}
+
+TEST_F(AppTest, FinishedDialogNamesTheOutputFolder) {
+  ASSERT_TRUE(Start());
+  CFinishedDialog finished("C:\\Out 50%s");
+  ASSERT_NE(finished.CreateModeless(Frame()), nullptr);
+  char text[1024] = {};
+  ::GetDlgItemTextA(finished.Handle(), CFinishedDialog::kTextStatic, text, sizeof text);
+  // The folder is put in as it is, never read as a format.
+  EXPECT_NE(std::string(text).find("\"C:\\Out 50%s\\disk*\""), std::string::npos) << text;
+}
+
+TEST_F(AppTest, BuildOnAnUnsavedProjectReachesTheCreateSetupTab) {
+  ASSERT_TRUE(Start());
+  ASSERT_EQ(View().GetActiveTab(), 0);
+  Command(0x8500);
+  EXPECT_EQ(View().GetActiveTab(), 8);
+  EXPECT_TRUE(::IsWindowVisible(View().GetClient(8)->Handle()));
+}
+
 // Position
 
 TEST_F(AppTest, PositionIsStoredOnCloseButNotWhenMinimised) {
