@@ -16,12 +16,14 @@ namespace {
 Application* g_app = nullptr;
 MessageBoxSeam g_boxSeam = nullptr;
 FileDialogSeam g_fileSeam = nullptr;
+HelpSeam g_helpSeam = nullptr;
 // While an idle pass asks for more, the loop looks again this often.
 constexpr DWORD kIdleRetryMs = 20;
 }  // namespace
 
 void SetMessageBoxSeam(MessageBoxSeam seam) { g_boxSeam = seam; }
 void SetFileDialogSeam(FileDialogSeam seam) { g_fileSeam = seam; }
+void SetHelpSeam(HelpSeam seam) { g_helpSeam = seam; }
 
 Application::Application() { g_app = this; }
 
@@ -88,6 +90,10 @@ bool Application::PumpOnce(DWORD waitMs) {
 }
 
 void Application::WinHelp(DWORD_PTR data, UINT command) {
+  if (g_helpSeam) {
+    g_helpSeam(helpFile_.c_str(), command, data);
+    return;
+  }
   if (mainWindow_ && !helpFile_.empty())
     ::WinHelpA(mainWindow_, helpFile_.c_str(), command, data);
 }

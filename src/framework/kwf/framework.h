@@ -121,8 +121,8 @@ class Application {
   bool PumpOnce(DWORD waitMs);
   bool QuitSeen() const { return quit_; }
   int ExitCode() const { return exitCode_; }
-  // Calls WinHelp with the help file.
-  void WinHelp(DWORD_PTR data, UINT command);
+  // Calls WinHelp with the help file (through the help seam when set).
+  virtual void WinHelp(DWORD_PTR data, UINT command);
 
   // Overridables
   virtual bool InitInstance(const char* commandLine, int show) = 0;
@@ -162,6 +162,9 @@ void SetModalSeam(ModalSeam seam);
 // Open and Save As file names: returns false for Cancel.
 using FileDialogSeam = bool (*)(bool open, std::string* path);
 void SetFileDialogSeam(FileDialogSeam seam);
+// Help calls: file, command, data.
+using HelpSeam = void (*)(const char* file, UINT command, DWORD_PTR data);
+void SetHelpSeam(HelpSeam seam);
 // Asks for a file name (the system's common dialog without a seam).
 bool PromptFileName(HWND owner, bool open, const char* filter, const char* defExt,
                     std::string* path);

@@ -73,6 +73,12 @@ class CKitwrightApp : public kwf::Application, public IProjectViews {
   bool OnIdle(long count) override;
   int ExitInstance() override;
   void UpdateAllViews(uint32_t hint) override;
+  // Context help shows as a pop-up; other commands pass unchanged.
+  void WinHelp(DWORD_PTR data, UINT command) override;
+
+  // The platform query (true on Win32s); null restores the system's.
+  using Win32sQuery = bool (*)();
+  static void SetWin32sQuery(Win32sQuery query);
 
  private:
   bool DoSave(const std::string& path);

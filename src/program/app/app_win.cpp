@@ -43,7 +43,11 @@ std::string ProjectFileText(uint16_t code, const std::string& path) {
   return ReplaceAll(text, "%1", path);
 }
 
+CKitwrightApp::Win32sQuery g_win32sQuery = nullptr;
+
 bool IsWin32s() {
+  if (g_win32sQuery)
+    return g_win32sQuery();
   OSVERSIONINFOA os = {};
   os.dwOSVersionInfoSize = sizeof os;
   return ::GetVersionExA(&os) && os.dwPlatformId == VER_PLATFORM_WIN32s;
@@ -74,6 +78,12 @@ void RegisterShellFileTypes(const std::string& typeId, const std::string& typeNa
 }  // namespace
 
 CKitwrightApp* GetKitwrightApp() { return static_cast<CKitwrightApp*>(kwf::GetApp()); }
+
+void CKitwrightApp::SetWin32sQuery(Win32sQuery query) { g_win32sQuery = query; }
+
+void CKitwrightApp::WinHelp(DWORD_PTR data, UINT command) {
+  kwf::Application::WinHelp(data, command == HELP_CONTEXT ? HELP_CONTEXTPOPUP : command);
+}
 
 CKitwrightApp::CKitwrightApp() { SetTitle("Kitwright"); }
 

@@ -156,6 +156,20 @@ TEST_F(AppTest, WithoutExtensionStartUpEndsWithErrorTwoAndReleasesTheLibraries) 
   EXPECT_FALSE(app_->SplashShown());
 }
 
+TEST_F(AppTest, OnWin32sOnlyYesContinues) {
+  CKitwrightApp::SetWin32sQuery([] { return true; });
+  g_answers.assign({IDNO});
+  EXPECT_FALSE(Start());
+  CKitwrightApp::SetWin32sQuery(nullptr);
+  ASSERT_EQ(g_boxes.size(), 1u);
+  EXPECT_EQ(g_boxes[0].text,
+            "This release of Kitwright has not been tested under Microsoft\xAE Win32s\xAE. If you "
+            "continue, please notice that unpredictable results may occur.\nBRANTEL SOFTWARE WILL "
+            "NOT NOT BE LIABLE FOR ANY DAMAGE RESULTING FROM THE USE OF KITWRIGHT IN THIS "
+            "ENVIRONMENT.\nDo you agree with these terms?");
+  EXPECT_EQ(::FindWindowA(kMainWindowClass, nullptr), nullptr);
+}
+
 // The main window and its pages
 
 TEST_F(AppTest, MainWindowHasTitleClassMenuBarsAndNineTabsInOrder) {
@@ -294,6 +308,50 @@ TEST_F(AppTest, WelcomeOkWithTheBoxCheckedTurnsItOff) {
   EXPECT_EQ(g_modals.size(), 1u);
   EXPECT_EQ(ProfileGetInt("U:Settings", "DisplayWelcome", 7), 0u);
   EXPECT_EQ(WindowText(Frame()), "Kitwright - Untitled");
+}
+
+TEST_F(AppTest, WelcomeOpenExistingRunsFileOpen) {
+  kwtest::TempDir dir;
+  const std::string path = dir.file("existing.kwr");
+  {
+    CKitwrightProject project;
+    project.OnNewDocument();
+    project.m_strCompanyName = "Existing";
+    ASSERT_EQ(kw::SaveProject(project, path), kw::kProjectOk);
+  }
+  ProfileWriteInt("U:Settings", "DisplayWelcome", 1);
+  g_modalAnswer = [](kwf::Dialog& d) -> INT_PTR {
+    dynamic_cast<CWelcomeDialog&>(d).choice = CWelcomeDialog::kOpenExisting;
+    return IDOK;
+  };
+  g_fileNames.assign({path});
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(PumpUntil([&] { return app_->IdleDone(); }));
+  EXPECT_STREQ(app_->Project().m_strCompanyName.c_str(), "Existing");
+  EXPECT_EQ(WindowText(Frame()), "Kitwright - existing.kwr");
+  EXPECT_EQ(ProfileGetInt("U:Settings", "DisplayWelcome", 7), 1u);
+}
+
+TEST_F(AppTest, HelpGoesToTheLibrarysHelpFileWithContextAsPopup) {
+  struct Call {
+    std::string file;
+    UINT command;
+    DWORD_PTR data;
+  };
+  static std::vector<Call> calls;
+  calls.clear();
+  kwf::SetHelpSeam([](const char* file, UINT command, DWORD_PTR data) {
+    calls.push_back({file, command, data});
+  });
+  ASSERT_TRUE(Start());
+  app_->WinHelp(0x1234, HELP_CONTEXT);
+  Command(0xE143);
+  kwf::SetHelpSeam(nullptr);
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].file, "KWRENG.HLP");
+  EXPECT_EQ(calls[0].command, static_cast<UINT>(HELP_CONTEXTPOPUP));
+  EXPECT_EQ(calls[0].data, 0x1234u);
+  EXPECT_EQ(calls[1].command, static_cast<UINT>(HELP_FINDER));
 }
 
 TEST_F(AppTest, NoWelcomeWhenSwitchedOff) {
