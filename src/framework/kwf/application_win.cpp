@@ -89,13 +89,15 @@ bool Application::PumpOnce(DWORD waitMs) {
   return !quit_;
 }
 
-void Application::WinHelp(DWORD_PTR data, UINT command) {
+void Application::WinHelp(DWORD_PTR data, UINT command) { WinHelpFile(helpFile_, data, command); }
+
+void Application::WinHelpFile(const std::string& file, DWORD_PTR data, UINT command) {
   if (g_helpSeam) {
-    g_helpSeam(helpFile_.c_str(), command, data);
+    g_helpSeam(file.c_str(), command, data);
     return;
   }
-  if (mainWindow_ && !helpFile_.empty())
-    ::WinHelpA(mainWindow_, helpFile_.c_str(), command, data);
+  if (mainWindow_ && !file.empty())
+    ::WinHelpA(mainWindow_, file.c_str(), command, data);
 }
 
 int AppMessageBox(HWND owner, const char* text, UINT style) {

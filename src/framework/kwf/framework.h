@@ -123,6 +123,8 @@ class Application {
   int ExitCode() const { return exitCode_; }
   // Calls WinHelp with the help file (through the help seam when set).
   virtual void WinHelp(DWORD_PTR data, UINT command);
+  // The same with another help file (the training cards' "<file>>TCard").
+  void WinHelpFile(const std::string& file, DWORD_PTR data, UINT command);
 
   // Overridables
   virtual bool InitInstance(const char* commandLine, int show) = 0;

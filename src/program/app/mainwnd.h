@@ -16,6 +16,8 @@ class CKitwrightWnd : public CShadeCapFrame {
   enum : UINT { kToolBarId = 0xE800, kStatusBarId = 0xE801 };
   // Shows the window after creation has returned.
   static constexpr UINT kMsgShow = WM_USER;
+  // Ends the tutorial after the cards have had time to close.
+  static constexpr UINT kMsgEndTutorial = WM_USER + 1;
 
   CKitwrightWnd();
   ~CKitwrightWnd() override;
@@ -43,6 +45,10 @@ class CKitwrightWnd : public CShadeCapFrame {
   void Layout();
   bool OnCommand(UINT id);
   void OnInitMenuPopup(HMENU menu, bool systemMenu);
+  void StartTutorial();
+  // A tutorial command (0x3000 to 0x3007) with its parameter.
+  void OnTutorialCommand(UINT id, LPARAM parameter);
+  void EndTutorial(bool post);
 
   CKitwrightTabView view_;
   HFONT font_ = nullptr;
@@ -50,5 +56,8 @@ class CKitwrightWnd : public CShadeCapFrame {
   HWND status_ = nullptr;
   HINSTANCE instance_ = nullptr;
   HMODULE comctl_ = nullptr;
+  RECT savedRect_ = {};
+  RECT workArea_ = {};
+  RECT cardRect_ = {};
   bool canFlat_ = false;
 };

@@ -4,6 +4,7 @@
 #include "app.h"
 #include "profile.h"
 #include "reslang.h"
+#include "tutorial.h"
 
 #include <commctrl.h>
 
@@ -175,7 +176,7 @@ bool CKitwrightWnd::CommandEnabled(UINT id, bool* enabled) const {
     case 0xE100: case 0xE101: case 0xE103: case 0xE104: case 0xE140: case 0xE141:
       *enabled = true;
       return true;
-    case 0xE143: case 0xE145: case 0xE146: case 0xE147: {
+    case 0xE143: case 0xE145: case 0xE146: case 0xE147: case 0x8904: {
       CKitwrightApp* app = GetKitwrightApp();
       *enabled = app && !app->HelpFile().empty();
       return true;
@@ -201,6 +202,11 @@ bool CKitwrightWnd::OnCommand(UINT id) {
     case 0xE141: ::PostMessageA(hwnd_, WM_CLOSE, 0, 0); return true;
     case 0xE143: app->WinHelp(0, HELP_FINDER); return true;
     case 0xE146: case 0xE147: app->WinHelp(0, HELP_CONTENTS); return true;
+    case 0x8904: StartTutorial(); return true;
+  }
+  if (id >= 0x3000 && id <= 0x3007) {
+    OnTutorialCommand(id, 0);
+    return true;
   }
   if (id >= 0xE110 && id < 0xE110 + CKitwrightApp::kRecentFiles) {
     std::vector<std::string> recent = app->RecentFiles();
@@ -253,7 +259,77 @@ void CKitwrightWnd::OnInitMenuPopup(HMENU menu, bool systemMenu) {
   view_.OnInitMenuPopup(menu, false);
 }
 
+void CKitwrightWnd::StartTutorial() {
+  TutorialState& tutorial = Tutorial();
+  tutorial.tracking = false;
+  ShowTrainingCard(HELP_CONTEXT, 0xF000);
+  ::GetWindowRect(hwnd_, &savedRect_);
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea_, 0);
+  int workWidth = workArea_.right - workArea_.left;
+  int width = savedRect_.right - savedRect_.left;
+  int x = workWidth - width - workWidth / 3;
+  ::SetWindowPos(hwnd_, nullptr, x, savedRect_.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  cardRect_ = {workWidth - workWidth / 3, savedRect_.top, workWidth, savedRect_.bottom};
+}
+
+void CKitwrightWnd::EndTutorial(bool post) {
+  TutorialState& tutorial = Tutorial();
+  if (post)
+    ::PostMessageA(hwnd_, kMsgEndTutorial, 0, 0);
+  tutorial.lastContext = 0;
+  tutorial.step = 0;
+  tutorial.tracking = false;
+}
+
+void CKitwrightWnd::OnTutorialCommand(UINT id, LPARAM parameter) {
+  TutorialState& tutorial = Tutorial();
+  switch (id) {
+    case 0x3000:
+      tutorial.tracking = true;
+      tutorial.step = 0;
+      tutorial.lastContext = 0;
+      break;
+    case 0x3001:
+      if (tutorial.lastContext)
+        break;
+      if (view_.GetActiveTab() != 0) {
+        ShowTrainingCard(HELP_CONTEXT, 0xF001);
+      } else {
+        ShowTrainingCard(HELP_CONTEXT, 0xF002);
+        ++tutorial.step;
+      }
+      break;
+    case 0x3003:
+      EndTutorial(tutorial.tracking);
+      break;
+    case 0x3004:
+      ShowTrainingCard(HELP_CONTEXT, static_cast<DWORD>(parameter));
+      break;
+    case 0x3006:
+      if (CTabClient* page = view_.GetActiveClient())
+        if (page->Handle())
+          ::SendMessageA(page->Handle(), WM_COMMAND, static_cast<WPARAM>(parameter), 0);
+      break;
+    case 0x3007: {
+      HWND card = reinterpret_cast<HWND>(parameter);
+      RECT r;
+      if (card && ::GetWindowRect(card, &r)) {
+        RECT me;
+        ::GetWindowRect(hwnd_, &me);
+        int workWidth = workArea_.right - workArea_.left;
+        ::SetWindowPos(card, nullptr, cardRect_.left, me.top, workWidth / 3, r.bottom - r.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      break;
+    }
+  }
+}
+
 void CKitwrightWnd::OnDestroy() {
+  if (Tutorial().tracking)
+    ::SetWindowPos(hwnd_, nullptr, savedRect_.left, savedRect_.top,
+                   savedRect_.right - savedRect_.left, savedRect_.bottom - savedRect_.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
   if (!::IsIconic(hwnd_)) {
     RECT r;
     ::GetWindowRect(hwnd_, &r);
@@ -261,8 +337,11 @@ void CKitwrightWnd::OnDestroy() {
     ProfileWriteInt(kSettings, "YPos", r.top);
   }
   CKitwrightApp* app = GetKitwrightApp();
-  if (app)
+  if (app) {
     app->WinHelp(0, HELP_QUIT);
+    app->WinHelpFile(app->HelpFile() + ">TCard", 0, HELP_QUIT);
+  }
+  Tutorial() = TutorialState();
   ::PostQuitMessage(0);
 }
 
@@ -280,6 +359,29 @@ LRESULT CKitwrightWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       Layout();
       return 0;
+    case WM_TCARD:
+      if (wParam == IDOK)
+        OnTutorialCommand(0x3001, lParam);
+      else if (wParam == IDCLOSE)
+        OnTutorialCommand(0x3003, lParam);
+      else if (wParam == HELP_TCARD_OTHER_CALLER)
+        EndTutorial(true);
+      else if (wParam >= 0x3000 && wParam <= 0x3007)
+        OnTutorialCommand(static_cast<UINT>(wParam), lParam);
+      return 0;
+    case kMsgEndTutorial: {
+      CKitwrightApp* app = GetKitwrightApp();
+      ::Sleep(100);
+      if (app)
+        app->WinHelpFile(app->HelpFile() + ">TCard", 0, HELP_QUIT);
+      ::Sleep(100);
+      if (HWND card = ::FindWindowA("MS_TCARDHELP", nullptr))
+        ::DestroyWindow(card);
+      ::SetWindowPos(hwnd_, nullptr, savedRect_.left, savedRect_.top,
+                     savedRect_.right - savedRect_.left, savedRect_.bottom - savedRect_.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
     case WM_COMMAND:
       if (OnCommand(LOWORD(wParam)))
         return 0;

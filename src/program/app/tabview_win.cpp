@@ -3,6 +3,7 @@
 
 #include "app.h"
 #include "reslang.h"
+#include "tutorial.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -162,7 +163,22 @@ bool CTabClient::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* resu
   return false;
 }
 
-void CTabClientEx::ActivateClient(bool activate) { CTabClient::ActivateClient(activate); }
+void CTabClientEx::ActivateClient(bool activate) {
+  CTabClient::ActivateClient(activate);
+  TutorialState& tutorial = Tutorial();
+  CKitwrightApp* app = GetKitwrightApp();
+  if (!activate || !tutorial.tracking || !app || !app->Frame())
+    return;
+  if (app->Frame()->View().GetActiveTab() != tutorial.step)
+    return;
+  DWORD context = TutorialStepContext(tutorial.step);
+  if (context) {
+    ShowTrainingCard(HELP_CONTEXT, context);
+    ++tutorial.step;
+  } else {
+    kwf::AppMessageBox(hwnd_, "BUG: Unknown TCard Context!", MB_OK | MB_ICONSTOP);
+  }
+}
 
 // CTabView
 

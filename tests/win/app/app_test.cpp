@@ -10,6 +10,7 @@
 #include "shadecap.h"
 #include "tabview.h"
 #include "testutil.h"
+#include "tutorial.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -515,6 +516,77 @@ TEST_F(AppTest, BuildOnAnUnsavedProjectReachesTheCreateSetupTab) {
   Command(0x8500);
   EXPECT_EQ(View().GetActiveTab(), 8);
   EXPECT_TRUE(::IsWindowVisible(View().GetClient(8)->Handle()));
+}
+
+// Training Card tutorial
+
+TEST_F(AppTest, TutorialMovesTheWindowFollowsTheTabsAndRestoresThePosition) {
+  struct Call {
+    std::string file;
+    UINT command;
+    DWORD_PTR data;
+  };
+  static std::vector<Call> calls;
+  calls.clear();
+  kwf::SetHelpSeam([](const char* file, UINT command, DWORD_PTR data) {
+    calls.push_back({file, command, data});
+  });
+  ASSERT_TRUE(Start());
+  ::SetWindowPos(Frame(), nullptr, 20, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  RECT before;
+  ::GetWindowRect(Frame(), &before);
+  RECT work;
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  const int workWidth = work.right - work.left;
+
+  Command(0x8904);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].file, "KWRENG.HLP>TCard");
+  EXPECT_EQ(calls[0].command, static_cast<UINT>(HELP_TCARD | HELP_CONTEXT));
+  EXPECT_EQ(calls[0].data, 0xF000u);
+  RECT moved;
+  ::GetWindowRect(Frame(), &moved);
+  EXPECT_EQ(moved.left, workWidth - (before.right - before.left) - workWidth / 3);
+  EXPECT_EQ(moved.top, before.top);
+
+  // The cards start tracking; the acknowledgement on the first tab shows the next card.
+  ::SendMessageA(Frame(), WM_TCARD, 0x3000, 0);
+  ::SendMessageA(Frame(), WM_TCARD, IDOK, 0);
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[1].data, 0xF002u);
+  // Only the tab of the current step shows its card.
+  Command(0x9001);
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_EQ(calls[2].data, 0xF003u);
+  Command(0x9003);
+  EXPECT_EQ(calls.size(), 3u);
+  Command(0x9002);
+  ASSERT_EQ(calls.size(), 4u);
+  EXPECT_EQ(calls[3].data, 0xF004u);
+  EXPECT_EQ(Tutorial().step, 3);
+
+  // Closing while tracking stores the place the window had before.
+  ASSERT_TRUE(Close());
+  kwf::SetHelpSeam(nullptr);
+  EXPECT_EQ(static_cast<int>(ProfileGetInt("U:Settings", "XPos", -1)), before.left);
+  EXPECT_EQ(static_cast<int>(ProfileGetInt("U:Settings", "YPos", -1)), before.top);
+  EXPECT_FALSE(Tutorial().tracking);
+}
+
+TEST_F(AppTest, TutorialEndRestoresTheWindow) {
+  ASSERT_TRUE(Start());
+  ::SetWindowPos(Frame(), nullptr, 25, 35, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  kwf::SetHelpSeam([](const char*, UINT, DWORD_PTR) {});
+  Command(0x8904);
+  ::SendMessageA(Frame(), WM_TCARD, 0x3000, 0);
+  ::SendMessageA(Frame(), WM_TCARD, IDCLOSE, 0);
+  EXPECT_FALSE(Tutorial().tracking);
+  ASSERT_TRUE(PumpUntil([&] {
+    RECT r;
+    ::GetWindowRect(Frame(), &r);
+    return r.left == 25 && r.top == 35;
+  }));
+  kwf::SetHelpSeam(nullptr);
 }
 
 // Position
