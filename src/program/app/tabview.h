@@ -33,6 +33,8 @@ class CTabClient : public kwf::Dialog {
   virtual void UpdateFromProject(CKitwrightProject* project, uint32_t hint) {}
   // The page becomes the visible one (true) or stops being it (false).
   virtual void ActivateClient(bool activate);
+  // The help key: help for the control with the focus, if any.
+  virtual void OnHelpKey();
   // Whether the page answers a command's enable rule, and how.
   virtual bool OnUpdateCommand(UINT id, bool* enabled) { return false; }
 

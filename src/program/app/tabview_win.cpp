@@ -149,6 +149,26 @@ void CTabClient::ActivateClient(bool activate) {
   }
 }
 
+void CTabClient::OnHelpKey() {
+  HWND focus = ::GetFocus();
+  if (!focus || !::IsChild(hwnd_, focus))
+    return;
+  kwf::Application* app = kwf::GetApp();
+  if (!app)
+    return;
+  DWORD id = static_cast<DWORD>(::GetDlgCtrlID(focus));
+  DWORD context = id + 0x50000;
+  OSVERSIONINFOA os = {};
+  os.dwOSVersionInfoSize = sizeof os;
+  ::GetVersionExA(&os);
+  if (os.dwMajorVersion < 4) {
+    app->WinHelp(context, HELP_CONTEXTPOPUP);
+    return;
+  }
+  DWORD ids[4] = {id, context, 0, 0};
+  app->WinHelpFile(app->HelpFile(), reinterpret_cast<DWORD_PTR>(ids), HELP_WM_HELP);
+}
+
 bool CTabClient::OnCommand(WORD id, WORD code, HWND control) {
   // A page is never ended by Enter or Escape.
   return id == IDOK || id == IDCANCEL;
@@ -327,6 +347,13 @@ void CTabView::OnUpdate(uint32_t hint) {
 }
 
 bool CTabView::OnCommand(UINT id) {
+  if (id == 0xE146) {
+    CTabClient* page = GetActiveClient();
+    if (!page || !page->Handle())
+      return false;
+    page->OnHelpKey();
+    return true;
+  }
   if (id >= 0x9000 && id <= 0x9009) {
     SetActiveTab(static_cast<int>(id - 0x9000));
     return true;

@@ -518,6 +518,39 @@ TEST_F(AppTest, BuildOnAnUnsavedProjectReachesTheCreateSetupTab) {
   EXPECT_TRUE(::IsWindowVisible(View().GetClient(8)->Handle()));
 }
 
+TEST_F(AppTest, HelpKeyOnAPageAsksForTheFocusedControl) {
+  static std::vector<std::pair<UINT, std::vector<DWORD>>> calls;
+  calls.clear();
+  kwf::SetHelpSeam([](const char*, UINT command, DWORD_PTR data) {
+    std::vector<DWORD> ids;
+    if (command == HELP_WM_HELP)
+      ids.assign(reinterpret_cast<const DWORD*>(data), reinterpret_cast<const DWORD*>(data) + 4);
+    calls.push_back({command, ids});
+  });
+  ASSERT_TRUE(Start());
+  ::SetActiveWindow(Frame());
+  HWND page = View().GetClient(0)->Handle();
+  HWND control = nullptr;
+  for (HWND c = ::GetWindow(page, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+    if (::GetWindowLongA(c, GWL_STYLE) & WS_TABSTOP) {
+      control = c;
+      break;
+    }
+  ASSERT_NE(control, nullptr);
+  ::SetFocus(control);
+  ASSERT_EQ(::GetFocus(), control);
+  Command(0xE146);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].first, static_cast<UINT>(HELP_WM_HELP));
+  DWORD id = static_cast<DWORD>(::GetDlgCtrlID(control));
+  EXPECT_EQ(calls[0].second, (std::vector<DWORD>{id, id + 0x50000, 0, 0}));
+  // Without a focused control nothing happens.
+  ::SetFocus(Frame());
+  Command(0xE146);
+  EXPECT_EQ(calls.size(), 1u);
+  kwf::SetHelpSeam(nullptr);
+}
+
 // Training Card tutorial
 
 TEST_F(AppTest, TutorialMovesTheWindowFollowsTheTabsAndRestoresThePosition) {
