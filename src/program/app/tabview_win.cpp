@@ -366,7 +366,8 @@ bool CTabView::UpdateCommand(UINT id, bool* enabled) {
   if (active && active->OnUpdateCommand(id, enabled))
     return true;
   if (id >= 0x9000 && id <= 0x9009) {
-    *enabled = true;
+    // The placeholder stands for no page at all.
+    *enabled = static_cast<int>(id - 0x9000) < GetClientCount();
     return true;
   }
   if (id >= 0x8500 && id <= 0x8503) {

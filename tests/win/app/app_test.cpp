@@ -265,6 +265,47 @@ TEST_F(AppTest, TabsMenuListsThePagesAndSwitchesThem) {
   EXPECT_EQ(View().GetActiveTab(), 4);
 }
 
+TEST_F(AppTest, TabsMenuPlaceholderAndAmpersands) {
+  ASSERT_TRUE(Start());
+  CTabView view;
+  RECT area = {0, 0, 500, 400};
+  ASSERT_NE(view.CreateView(Frame(), area, ::GetModuleHandleA(nullptr)), nullptr);
+  view.OnInitialUpdate();
+  HMENU menu = ::CreatePopupMenu();
+  ::AppendMenuA(menu, MF_STRING, 0x9000, "Tab List");
+  ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuA(menu, MF_STRING, 0x1234, "Other");
+
+  view.OnInitMenuPopup(menu, false);
+  ASSERT_EQ(::GetMenuItemCount(menu), 3);
+  EXPECT_EQ(MenuText(menu, 0), "Tab List");
+  EXPECT_NE(::GetMenuState(menu, 0, MF_BYPOSITION) & MF_GRAYED, 0u);
+
+  CTabClient first(10, "Save & Exit");
+  CTabClient second(23);
+  ASSERT_TRUE(view.AddClient(&first));
+  ASSERT_TRUE(view.AddClient(&second));
+  view.OnInitMenuPopup(menu, false);
+  ASSERT_EQ(::GetMenuItemCount(menu), 4);
+  EXPECT_EQ(MenuText(menu, 0), "&1 Save && Exit");
+  EXPECT_EQ(MenuText(menu, 1), "&2 Visual Design");
+  EXPECT_EQ(::GetMenuItemID(menu, 2), 0u) << "the rest of the menu stays";
+  // An item that nobody answers for is greyed.
+  EXPECT_NE(::GetMenuState(menu, 0x1234, MF_BYCOMMAND) & MF_GRAYED, 0u);
+  ::DestroyMenu(menu);
+  ::DestroyWindow(view.Handle());
+}
+
+TEST_F(AppTest, SystemMenuOffersNeitherSizeNorMaximise) {
+  ASSERT_TRUE(Start());
+  HMENU system = ::GetSystemMenu(Frame(), FALSE);
+  ASSERT_NE(system, nullptr);
+  ::SendMessageA(Frame(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(system), MAKELPARAM(0, 1));
+  for (UINT id : {SC_SIZE, SC_MAXIMIZE, SC_RESTORE})
+    EXPECT_NE(::GetMenuState(system, id, MF_BYCOMMAND) & MF_GRAYED, 0u) << id;
+  EXPECT_EQ(::GetMenuState(system, SC_MINIMIZE, MF_BYCOMMAND) & MF_GRAYED, 0u);
+}
+
 // Splash and welcome
 
 TEST_F(AppTest, SplashStaysTwoAndAHalfSecondsThenTheWelcomeDialogShows) {
