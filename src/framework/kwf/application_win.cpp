@@ -63,7 +63,9 @@ bool Application::Dispatch(MSG& msg) {
   for (HWND w = target; w; w = ::GetParent(w)) {
     if ((::GetWindowLongA(w, GWL_STYLE) & WS_CHILD) == 0)
       break;
-    if (::GetWindowLongPtrA(w, DWLP_DLGPROC) && ::IsDialogMessageA(w, &msg))
+    char cls[16] = {};
+    ::GetClassNameA(w, cls, sizeof cls);
+    if (lstrcmpA(cls, "#32770") == 0 && ::IsDialogMessageA(w, &msg))
       return true;
   }
   ::TranslateMessage(&msg);
