@@ -170,7 +170,6 @@ int main(int argc, char** argv) {
   params.loader = sources->loader.get();
   params.reporter = &reporter;
   params.cancel = &g_cancel;
-  std::string error;
   std::signal(SIGINT, OnInterrupt);
   kw::BuildResult r = kw::RunBuildOnThread(params);
   std::signal(SIGINT, SIG_DFL);

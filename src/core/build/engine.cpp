@@ -159,8 +159,8 @@ struct Build {
 BuildResult Build::Run() {
   const std::string out = p.outputDir;
   const std::string sep(1, kPathSep);
-  std::string prepError;
-  if (!out.empty()) PrepareOutputFolder(out, prepError);  // a failure shows when DISK1 is made
+  std::string folderError;  // the layout's reasons; the log carries the library's message
+  if (!out.empty()) PrepareOutputFolder(out, folderError);  // a failure shows when DISK1 is made
   Log(kMsgCheckingDependencies);
   Log(kMsgStarted);
   Log(kMsgValidating);
@@ -220,13 +220,11 @@ BuildResult Build::Run() {
       }
     }
     if (data.m_pGroups->IsEmpty()) Warning(kMsgNoIcons);
-    std::string error;
-    if (!ClearDiskFolders(out, error)) Error(kMsgCannotWriteSetup, {DiskFolder(out, 1)});
+    if (!ClearDiskFolders(out, folderError)) Error(kMsgCannotWriteSetup, {DiskFolder(out, 1)});
   }
   ++filesToProcess;  // SETUP.INF
 
-  std::string error;
-  if (!out.empty() && !CreateDiskFolder(out, 1, error) && Ok()) Error(kMsgCannotWriteSetup, {DiskFolder(out, 1)});
+  if (!out.empty() && !CreateDiskFolder(out, 1, folderError) && Ok()) Error(kMsgCannotWriteSetup, {DiskFolder(out, 1)});
   const std::string disk1 = DiskFolder(out, 1);
   const std::string setupExe = disk1 + sep + "SETUP.EXE";
 
