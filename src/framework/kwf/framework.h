@@ -1,6 +1,7 @@
 // A thin application framework over Win32:
 //   Window       a window whose procedure is ours (this in GWLP_USERDATA)
 //   Dialog       modal and modeless dialogs from the resource library
+//   PropSheet, PropPage  property sheets from templates of the library
 //   Application  instance initialisation, idle passes, the message loop
 // plus message boxes captioned with the application title, the standard
 // command line, and the seams through which tests answer modal boxes.
@@ -9,8 +10,16 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace kwf {
+
+// The help messages of the framework: help for the active context of a
+// window (nonzero when handled), and the help context of a client point
+// (lParam; 0 when the window has none).
+constexpr UINT kMsgCommandHelp = 0x365;
+constexpr UINT kMsgHelpHitTest = 0x366;
 
 // A window of ours. Create passes this through lpCreateParams; from
 // WM_NCCREATE on the static procedure finds it and calls OnMessage.
@@ -78,6 +87,74 @@ class Dialog {
   HWND hwnd_ = nullptr;
   UINT templateId_;
   bool modal_ = false;
+};
+
+// A page of a property sheet, built from a template of the resource library.
+class PropPage {
+ public:
+  explicit PropPage(UINT templateId) : templateId_(templateId) {}
+  virtual ~PropPage() = default;
+  PropPage(const PropPage&) = delete;
+  PropPage& operator=(const PropPage&) = delete;
+
+  // Attributes
+  HWND Handle() const { return hwnd_; }
+  UINT TemplateId() const { return templateId_; }
+
+  // Operations
+  // Enables or disables the sheet's Apply button for this page.
+  void SetModified(bool modified = true);
+  static INT_PTR CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+ protected:
+  // Overridables
+  virtual bool OnInitDialog() { return true; }
+  virtual bool OnCommand(WORD id, WORD code, HWND control) { return false; }
+  // OK and Apply; false keeps the sheet open on this page.
+  virtual bool OnApply() { return true; }
+  // Cancel.
+  virtual void OnReset() {}
+  virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) {
+    return false;
+  }
+
+  HWND hwnd_ = nullptr;
+
+ private:
+  UINT templateId_;
+};
+
+// A property sheet with OK, Cancel and Apply over pages the caller owns.
+class PropSheet {
+ public:
+  explicit PropSheet(std::string caption) : caption_(std::move(caption)) {}
+  virtual ~PropSheet();
+  PropSheet(const PropSheet&) = delete;
+  PropSheet& operator=(const PropSheet&) = delete;
+
+  // Attributes
+  const std::string& Caption() const { return caption_; }
+  int PageCount() const { return static_cast<int>(pages_.size()); }
+  PropPage* Page(int index) const { return pages_.at(static_cast<size_t>(index)); }
+  HWND Handle() const { return hwnd_; }
+
+  // Operations
+  void AddPage(PropPage* page) { pages_.push_back(page); }
+  // Runs the sheet modally (through the sheet seam when one is set): IDOK
+  // when the user saved changes (OK, or Apply before closing), else IDCANCEL.
+  INT_PTR DoModal(HWND parent);
+  // Creates it modeless (tests drive it so); Finished tells when it wants
+  // to close, DestroyModeless closes it.
+  HWND CreateModeless(HWND parent);
+  bool Finished() const;
+  void DestroyModeless();
+
+ private:
+  INT_PTR Run(HWND parent, bool modeless);
+
+  std::string caption_;
+  std::vector<PropPage*> pages_;
+  HWND hwnd_ = nullptr;
 };
 
 // Centres a window on its owner (the screen without one).
@@ -161,6 +238,10 @@ void SetMessageBoxSeam(MessageBoxSeam seam);
 // dialog object is there to be changed (it is never created).
 using ModalSeam = INT_PTR (*)(Dialog& dialog);
 void SetModalSeam(ModalSeam seam);
+// Answers a property sheet instead of running it modally: the seam may
+// create it modeless and drive it, and returns the result.
+using SheetSeam = INT_PTR (*)(PropSheet& sheet);
+void SetSheetSeam(SheetSeam seam);
 // Open and Save As file names: returns false for Cancel.
 using FileDialogSeam = bool (*)(bool open, std::string* path);
 void SetFileDialogSeam(FileDialogSeam seam);

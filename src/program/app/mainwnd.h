@@ -4,6 +4,7 @@
 #include "framework.h"
 #include "shadecap.h"
 #include "tabview.h"
+#include "toolbar.h"
 
 #include <string>
 
@@ -24,7 +25,8 @@ class CKitwrightWnd : public CShadeCapFrame {
 
   // Attributes
   CKitwrightTabView& View() { return view_; }
-  HWND ToolBar() const { return toolbar_; }
+  HWND ToolBar() const { return toolbar_.Handle(); }
+  CToolBarEx& ToolBarEx() { return toolbar_; }
   HWND StatusBar() const { return status_; }
 
   // Operations
@@ -49,15 +51,18 @@ class CKitwrightWnd : public CShadeCapFrame {
   // A tutorial command (0x3000 to 0x3007) with its parameter.
   void OnTutorialCommand(UINT id, LPARAM parameter);
   void EndTutorial(bool post);
+  void OnOptions();
+  void OnWhatsThis();
+  // Asks the window under a screen point, and then its parents, for a help context.
+  DWORD HelpHitTest(POINT at) const;
 
   CKitwrightTabView view_;
   HFONT font_ = nullptr;
-  HWND toolbar_ = nullptr;
+  CToolBarEx toolbar_;
   HWND status_ = nullptr;
   HINSTANCE instance_ = nullptr;
-  HMODULE comctl_ = nullptr;
+  std::string tipText_;
   RECT savedRect_ = {};
   RECT workArea_ = {};
   RECT cardRect_ = {};
-  bool canFlat_ = false;
 };

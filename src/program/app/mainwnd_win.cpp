@@ -4,6 +4,7 @@
 #include "app.h"
 #include "profile.h"
 #include "reslang.h"
+#include "sheets.h"
 #include "tutorial.h"
 
 #include <commctrl.h>
@@ -36,8 +37,6 @@ CKitwrightWnd::~CKitwrightWnd() {
     ::DestroyWindow(hwnd_);
   if (font_)
     ::DeleteObject(font_);
-  if (comctl_)
-    ::FreeLibrary(comctl_);
 }
 
 bool CKitwrightWnd::CreateFrame(HINSTANCE instance) {
@@ -88,32 +87,10 @@ bool CKitwrightWnd::OnCreate() {
                         VARIABLE_PITCH | FF_SWISS, "MS Sans Serif");
   ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 
-  // Flat drawing needs the library that has InitCommonControlsEx.
-  comctl_ = ::LoadLibraryA("COMCTL32.DLL");
-  using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-  using Init = void(WINAPI*)();
-  auto initEx = comctl_ ? reinterpret_cast<InitEx>(reinterpret_cast<void*>(
-                              ::GetProcAddress(comctl_, "InitCommonControlsEx")))
-                        : nullptr;
-  canFlat_ = initEx != nullptr;
-  if (initEx) {
-    INITCOMMONCONTROLSEX icc = {8, 0x42F};
-    initEx(&icc);
-  } else if (comctl_) {
-    auto init = reinterpret_cast<Init>(
-        reinterpret_cast<void*>(::GetProcAddress(comctl_, "InitCommonControls")));
-    if (init)
-      init();
-  }
-
-  DWORD tbStyle = WS_CHILD | WS_VISIBLE | CCS_TOP | TBSTYLE_TOOLTIPS;
-  if (canFlat_ && ProfileGetInt(kSettings, "FlatToolbar", 1) != 0)
-    tbStyle |= TBSTYLE_FLAT;
-  toolbar_ = theLanguageArray.CreateToolbarEx(
-      hwnd_, tbStyle, kToolBarId, 7, kToolbarBitmapId, kButtons,
-      static_cast<int>(sizeof kButtons / sizeof kButtons[0]), 16, 15, 16, 15, sizeof(TBBUTTON));
-  if (!toolbar_)
+  if (!toolbar_.Create(hwnd_, kToolBarId, kToolbarBitmapId, kButtons,
+                      static_cast<int>(sizeof kButtons / sizeof kButtons[0]), 7))
     return false;
+  toolbar_.SetFlat(ProfileGetInt(kSettings, "FlatToolbar", 1) != 0);
 
   status_ = ::CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | CCS_BOTTOM, 0, 0, 0,
                               0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBarId)),
@@ -143,15 +120,19 @@ bool CKitwrightWnd::OnCreate() {
 }
 
 void CKitwrightWnd::Layout() {
-  if (!toolbar_ || !status_)
+  if (!toolbar_.Handle() || !status_)
     return;
-  ::SendMessageA(toolbar_, TB_AUTOSIZE, 0, 0);
+  int top = 0;
+  if (!toolbar_.IsFloating()) {
+    ::SendMessageA(toolbar_.Handle(), TB_AUTOSIZE, 0, 0);
+    RECT tb;
+    ::GetWindowRect(toolbar_.Handle(), &tb);
+    top = tb.bottom - tb.top;
+  }
   ::SendMessageA(status_, WM_SIZE, 0, 0);
-  RECT client, tb, sb;
+  RECT client, sb;
   ::GetClientRect(hwnd_, &client);
-  ::GetWindowRect(toolbar_, &tb);
   ::GetWindowRect(status_, &sb);
-  int top = tb.bottom - tb.top;
   int bottom = client.bottom - (sb.bottom - sb.top);
   int parts[3] = {client.right - 80, client.right - 40, -1};
   ::SendMessageA(status_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
@@ -174,6 +155,7 @@ void CKitwrightWnd::UpdateTitle(const std::string& documentTitle) {
 bool CKitwrightWnd::CommandEnabled(UINT id, bool* enabled) const {
   switch (id) {
     case 0xE100: case 0xE101: case 0xE103: case 0xE104: case 0xE140: case 0xE141:
+    case 0x8401:
       *enabled = true;
       return true;
     case 0xE143: case 0xE145: case 0xE146: case 0xE147: case 0x8904: {
@@ -201,7 +183,15 @@ bool CKitwrightWnd::OnCommand(UINT id) {
     case 0xE140: app->OnAppAbout(); return true;
     case 0xE141: ::PostMessageA(hwnd_, WM_CLOSE, 0, 0); return true;
     case 0xE143: app->WinHelp(0, HELP_FINDER); return true;
-    case 0xE146: case 0xE147: app->WinHelp(0, HELP_CONTENTS); return true;
+    case 0xE146:
+      // Help on the active context: the view passes it to its page.
+      if (view_.Handle() && ::SendMessageA(view_.Handle(), kwf::kMsgCommandHelp, 0, 0))
+        return true;
+      app->WinHelp(0, HELP_CONTENTS);
+      return true;
+    case 0xE145: OnWhatsThis(); return true;
+    case 0xE147: app->WinHelp(0, HELP_CONTENTS); return true;
+    case 0x8401: OnOptions(); return true;
     case 0x8904: StartTutorial(); return true;
   }
   if (id >= 0x3000 && id <= 0x3007) {
@@ -257,6 +247,73 @@ void CKitwrightWnd::OnInitMenuPopup(HMENU menu, bool systemMenu) {
     }
   }
   view_.OnInitMenuPopup(menu, false);
+}
+
+void CKitwrightWnd::OnOptions() {
+  CKitwrightApp* app = GetKitwrightApp();
+  CConfigSheet sheet(toolbar_.CanDrawFlat(), app ? app->Extensions() : nullptr);
+  sheet.DoModal(hwnd_);
+  toolbar_.SetFlat(ProfileGetInt(kSettings, "FlatToolbar", 1) != 0);
+}
+
+DWORD CKitwrightWnd::HelpHitTest(POINT at) const {
+  HWND target = ::WindowFromPoint(at);
+  for (HWND w = target; w; w = ::GetParent(w)) {
+    POINT local = at;
+    ::ScreenToClient(w, &local);
+    LRESULT context = ::SendMessageA(w, kwf::kMsgHelpHitTest, 0, MAKELPARAM(local.x, local.y));
+    if (context)
+      return static_cast<DWORD>(context);
+    if (w == hwnd_)
+      break;
+  }
+  return 0;
+}
+
+void CKitwrightWnd::OnWhatsThis() {
+  // The what's-this mode: the next click names the window to explain.
+  CKitwrightApp* app = GetKitwrightApp();
+  ::SetCapture(hwnd_);
+  HCURSOR old = ::SetCursor(::LoadCursorA(nullptr, IDC_HELP));
+  DWORD context = 0;
+  bool done = false;
+  MSG msg;
+  while (!done && ::GetCapture() == hwnd_ && ::GetMessageA(&msg, nullptr, 0, 0)) {
+    switch (msg.message) {
+      case WM_LBUTTONDOWN:
+      case WM_NCLBUTTONDOWN: {
+        POINT at;
+        ::GetCursorPos(&at);
+        context = HelpHitTest(at);
+        done = true;
+        break;
+      }
+      case WM_RBUTTONDOWN:
+        done = true;
+        break;
+      case WM_KEYDOWN:
+        if (msg.wParam == VK_ESCAPE)
+          done = true;
+        break;
+      case WM_MOUSEMOVE:
+      case WM_NCMOUSEMOVE:
+      case WM_SETCURSOR:
+        ::SetCursor(::LoadCursorA(nullptr, IDC_HELP));
+        break;
+      case WM_QUIT:
+        ::PostQuitMessage(static_cast<int>(msg.wParam));
+        done = true;
+        break;
+      default:
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+  }
+  if (::GetCapture() == hwnd_)
+    ::ReleaseCapture();
+  ::SetCursor(old);
+  if (context && app)
+    app->WinHelp(context, HELP_CONTEXT);
 }
 
 void CKitwrightWnd::StartTutorial() {
@@ -359,6 +416,24 @@ LRESULT CKitwrightWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       Layout();
       return 0;
+    case CToolBarEx::kMsgFlyBy:
+      if (wParam)
+        SetStatusText(kwf::ResSubString(static_cast<UINT>(wParam), 0).c_str());
+      else
+        SetStatusText(kwf::LoadResString(kIdleStringId).c_str());
+      return 0;
+    case WM_NOTIFY: {
+      auto* hdr = reinterpret_cast<NMHDR*>(lParam);
+      if (hdr->code == TTN_GETDISPINFOA) {
+        // Tool tips are the second part of a command's prompt.
+        auto* info = reinterpret_cast<NMTTDISPINFOA*>(lParam);
+        tipText_ = kwf::ResSubString(static_cast<UINT>(hdr->idFrom), 1);
+        info->lpszText = const_cast<char*>(tipText_.c_str());
+        info->hinst = nullptr;
+        return 0;
+      }
+      break;
+    }
     case WM_TCARD:
       if (wParam == IDOK)
         OnTutorialCommand(0x3001, lParam);

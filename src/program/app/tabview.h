@@ -90,6 +90,9 @@ class CTabView : public kwf::Window {
   void OnInitMenuPopup(HMENU menu, bool systemMenu);
   // A command; true when the view handled it.
   virtual bool OnCommand(UINT id);
+  // The help context of the window under a point of the view: its own
+  // context-help id, else its control id plus 0x50000; 0 for none.
+  DWORD HelpHitTest(POINT at) const;
 
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -120,6 +123,7 @@ class CKitwrightTabView : public CTabView {
 
  private:
   void Build();
+  void BuildOptions();
   std::vector<std::unique_ptr<CTabClientEx>> pages_;
   bool firstUpdate_ = true;
   bool testRunPending_ = false;

@@ -3,6 +3,7 @@
 
 #include "app.h"
 #include "reslang.h"
+#include "sheets.h"
 #include "tutorial.h"
 
 #include <commctrl.h>
@@ -175,6 +176,12 @@ bool CTabClient::OnCommand(WORD id, WORD code, HWND control) {
 }
 
 bool CTabClient::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) {
+  if (msg == kwf::kMsgCommandHelp) {
+    OnHelpKey();
+    ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, TRUE);
+    *result = TRUE;
+    return true;
+  }
   if (msg == WM_INITMENUPOPUP) {
     ::SendMessageA(::GetParent(hwnd_), msg, wParam, lParam);
     *result = 0;
@@ -346,14 +353,26 @@ void CTabView::OnUpdate(uint32_t hint) {
     c->UpdateFromProject(project_, hint);
 }
 
-bool CTabView::OnCommand(UINT id) {
-  if (id == 0xE146) {
-    CTabClient* page = GetActiveClient();
-    if (!page || !page->Handle())
-      return false;
-    page->OnHelpKey();
-    return true;
+DWORD CTabView::HelpHitTest(POINT at) const {
+  HWND child = ::ChildWindowFromPointEx(hwnd_, at, CWP_SKIPINVISIBLE);
+  // Inside a page the control under the point counts, not the page.
+  for (HWND inner = child; inner && inner != hwnd_;) {
+    POINT local = at;
+    ::MapWindowPoints(hwnd_, inner, &local, 1);
+    HWND next = ::ChildWindowFromPointEx(inner, local, CWP_SKIPINVISIBLE);
+    if (!next || next == inner)
+      break;
+    child = inner = next;
   }
+  if (!child || child == hwnd_)
+    return 0;
+  DWORD context = ::GetWindowContextHelpId(child);
+  if (context)
+    return context;
+  return static_cast<DWORD>(::GetDlgCtrlID(child)) + 0x50000;
+}
+
+bool CTabView::OnCommand(UINT id) {
   if (id >= 0x9000 && id <= 0x9009) {
     SetActiveTab(static_cast<int>(id - 0x9000));
     return true;
@@ -371,8 +390,7 @@ bool CTabView::UpdateCommand(UINT id, bool* enabled) {
     return true;
   }
   if (id >= 0x8500 && id <= 0x8503) {
-    // Build Options waits for its dialog.
-    *enabled = id == 0x8500 || id == 0x8501;
+    *enabled = true;
     return true;
   }
   return false;
@@ -467,6 +485,14 @@ LRESULT CTabView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_INITMENUPOPUP:
       OnInitMenuPopup(reinterpret_cast<HMENU>(wParam), HIWORD(lParam) != 0);
       return 0;
+    case kwf::kMsgCommandHelp: {
+      CTabClient* page = GetActiveClient();
+      return page && page->Handle() ? ::SendMessageA(page->Handle(), msg, wParam, lParam) : 0;
+    }
+    case kwf::kMsgHelpHitTest: {
+      POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      return static_cast<LRESULT>(HelpHitTest(at));
+    }
     case WM_ERASEBKGND: {
       RECT r;
       ::GetClientRect(hwnd_, &r);
@@ -507,9 +533,10 @@ void CKitwrightTabView::OnInitialUpdate() {
 
 void CKitwrightTabView::Build() {
   CKitwrightApp* app = GetKitwrightApp();
-  // Shift asks for the build options instead, which are not there yet.
-  if (::GetKeyState(VK_SHIFT) < 0)
+  if (::GetKeyState(VK_SHIFT) < 0) {
+    BuildOptions();
     return;
+  }
   CKitwrightWnd* frame = app->Frame();
   frame->SetStatusText(kwf::LoadResString(0x3008).c_str());
   if (project_ && project_->NeedsRebuild()) {
@@ -523,8 +550,24 @@ void CKitwrightTabView::Build() {
   }
 }
 
+void CKitwrightTabView::BuildOptions() {
+  if (!project_)
+    return;
+  CKitwrightApp* app = GetKitwrightApp();
+  CDiskSizeDialog dialog(project_->m_dwDiskSize);
+  dialog.DoModal(app && app->Frame() ? app->Frame()->Handle() : nullptr);
+  if (dialog.Capacity() == project_->m_dwDiskSize)
+    return;
+  project_->m_dwDiskSize = dialog.Capacity();
+  project_->SetModifiedFlag(true);
+  project_->UpdateAllViews(0x80000000u);
+}
+
 bool CKitwrightTabView::OnCommand(UINT id) {
   switch (id) {
+    case kCmdBuildOptions:
+      BuildOptions();
+      return true;
     case kCmdBuild:
       Build();
       return true;
