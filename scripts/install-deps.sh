@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs everything the native and Windows builds and their tests need on
-# Debian 12. Idempotent: returns quickly when all is there.
+# Debian 12. Idempotent: returns quickly when all is there. fonts-wine holds
+# Marlett, which Wine draws caption buttons and check marks with.
 set -euo pipefail
 
 pkgs=(cmake make g++ clang libclang-rt-14-dev
       mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
       zlib1g-dev libz-mingw-w64-dev libgsf-1-dev libssl-dev googletest
-      wine wine64 wine32:i386 xvfb xauth imagemagick pkg-config)
+      wine wine64 wine32:i386 fonts-wine xvfb xauth imagemagick pkg-config)
 
 missing=()
 for p in "${pkgs[@]}"; do

@@ -250,7 +250,7 @@ uint16_t LoadProjectContents(const uint8_t* data, size_t size, CKitwrightProject
   return kProjectOk;
 }
 
-uint16_t SaveProject(CKitwrightProject& project, const std::string& path) {
+uint16_t SaveProjectCopy(CKitwrightProject& project, const std::string& path) {
   std::vector<uint8_t> bytes;
   try {
     bytes = WriteProjectContents(project);
@@ -273,6 +273,12 @@ uint16_t SaveProject(CKitwrightProject& project, const std::string& path) {
     RemoveFile(temp);
     return kProjectWriteDenied;
   }
+  return kProjectOk;
+}
+
+uint16_t SaveProject(CKitwrightProject& project, const std::string& path) {
+  uint16_t code = SaveProjectCopy(project, path);
+  if (code != kProjectOk) return code;
   project.SetPathName(path);
   project.CDocumentBase::SetModifiedFlag(false);
   return kProjectOk;

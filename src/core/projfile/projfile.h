@@ -41,6 +41,9 @@ uint16_t LoadProjectContents(const uint8_t* data, size_t size, CKitwrightProject
 // Saves beside the old file, then replaces it; the old file survives any
 // failure. On success the project takes the path and is no longer modified.
 uint16_t SaveProject(CKitwrightProject& project, const std::string& path);
+// The same without the project taking the path or losing its modified flag
+// (a copy to send).
+uint16_t SaveProjectCopy(CKitwrightProject& project, const std::string& path);
 // Loads a file; a failure leaves the project untouched.
 uint16_t LoadProject(CKitwrightProject& project, const std::string& path);
 

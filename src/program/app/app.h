@@ -65,6 +65,9 @@ class CKitwrightApp : public kwf::Application, public IProjectViews {
   // The modified prompt; false when the user cancelled.
   bool SaveModified();
   void OnAppAbout();
+  // Mail through MAPI: WIN.INI's [Mail] MAPI=1 and MAPI32.DLL on the path.
+  static bool MailAvailable();
+  void OnFileSendMail();
   // The Build Finished dialog for an output folder (unless switched off).
   void ShowFinished(const std::string& outputFolder);
 

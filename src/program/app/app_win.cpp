@@ -10,6 +10,7 @@
 #include "projfile/projfile.h"
 #include "reslang.h"
 
+#include <mapi.h>
 #include <ole2.h>
 
 #include <algorithm>
@@ -22,6 +23,7 @@ constexpr char kPreviewClass[] = "PreviewWClass";
 constexpr UINT kDocStrings = 0x6FFF;
 constexpr UINT kHelpFileString = 0x4002;
 constexpr UINT kSavePrompt = 0xF103;
+constexpr UINT kSendFailed = 0xF181;
 
 std::string OwnString(HINSTANCE instance, UINT id) {
   char buffer[1024];
@@ -188,6 +190,9 @@ bool CKitwrightApp::OnIdle(long count) {
     if (::GetTickCount() - startTick_ < kSplashMs)
       return true;
     splash_.Hide();
+    // The window shown behind the splash takes the activation it had.
+    if (MainWindow() && ::IsWindowVisible(MainWindow()))
+      ::SetForegroundWindow(MainWindow());
   }
   if (!idleDone_) {
     idleDone_ = true;
@@ -362,6 +367,50 @@ bool CKitwrightApp::SaveModified() {
     default:
       return true;
   }
+}
+
+bool CKitwrightApp::MailAvailable() {
+  return ::GetProfileIntA("MAIL", "MAPI", 0) != 0 &&
+         ::SearchPathA(nullptr, "MAPI32.DLL", nullptr, 0, nullptr, nullptr) != 0;
+}
+
+void CKitwrightApp::OnFileSendMail() {
+  // The project goes as it is now, saved or not, through a copy.
+  char folder[MAX_PATH], temp[MAX_PATH];
+  if (!::GetTempPathA(sizeof folder, folder) || !::GetTempFileNameA(folder, "kwr", 0, temp)) {
+    kwf::AppMessageBox(MainWindow(), kwf::LoadResString(kSendFailed).c_str(), MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  uint16_t code = kw::SaveProjectCopy(project_, temp);
+  if (code != kw::kProjectOk) {
+    ::DeleteFileA(temp);
+    kwf::AppMessageBox(MainWindow(), ProjectFileText(code, temp).c_str(), MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  std::string name = DocumentTitle();
+  std::string ext = kwf::ResSubString(kDocStrings, 4);
+  if (name.find('.') == std::string::npos)
+    name += ext.empty() ? ".kwr" : ext;
+  ULONG result = MAPI_E_FAILURE;
+  if (HMODULE mapi = ::LoadLibraryA("MAPI32.DLL")) {
+    auto send = reinterpret_cast<LPMAPISENDMAIL>(
+        reinterpret_cast<void*>(::GetProcAddress(mapi, "MAPISendMail")));
+    if (send) {
+      MapiFileDesc file = {};
+      file.nPosition = static_cast<ULONG>(-1);
+      file.lpszPathName = temp;
+      file.lpszFileName = &name[0];
+      MapiMessage message = {};
+      message.nFileCount = 1;
+      message.lpFiles = &file;
+      result = send(0, reinterpret_cast<ULONG_PTR>(MainWindow()), &message,
+                    MAPI_LOGON_UI | MAPI_DIALOG, 0);
+    }
+    ::FreeLibrary(mapi);
+  }
+  ::DeleteFileA(temp);
+  if (result != SUCCESS_SUCCESS && result != MAPI_USER_ABORT && result != MAPI_E_LOGIN_FAILURE)
+    kwf::AppMessageBox(MainWindow(), kwf::LoadResString(kSendFailed).c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 std::vector<std::string> CKitwrightApp::RecentFiles() const {

@@ -52,6 +52,8 @@ class CKitwrightWnd : public CShadeCapFrame {
   void OnTutorialCommand(UINT id, LPARAM parameter);
   void EndTutorial(bool post);
   void OnOptions();
+  // File menu: Send goes, with one of its separators, when there is no mail.
+  static void RemoveSendWithoutMail(HMENU menu);
   void OnWhatsThis();
   // Asks the window under a screen point, and then its parents, for a help context.
   DWORD HelpHitTest(POINT at) const;

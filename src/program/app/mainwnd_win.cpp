@@ -14,6 +14,7 @@ namespace {
 constexpr char kSettings[] = "U:Settings";
 constexpr DWORD kFrameStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr UINT kIdleStringId = 0xE001;
+constexpr UINT kHelpModeStringId = 0xE002;
 constexpr int kToolbarBitmapId = 16;
 
 const TBBUTTON kButtons[] = {
@@ -158,6 +159,9 @@ bool CKitwrightWnd::CommandEnabled(UINT id, bool* enabled) const {
     case 0x8401:
       *enabled = true;
       return true;
+    case 0xE10C:
+      *enabled = CKitwrightApp::MailAvailable();
+      return true;
     case 0xE143: case 0xE145: case 0xE146: case 0xE147: case 0x8904: {
       CKitwrightApp* app = GetKitwrightApp();
       *enabled = app && !app->HelpFile().empty();
@@ -181,6 +185,10 @@ bool CKitwrightWnd::OnCommand(UINT id) {
     case 0xE103: app->OnFileSave(); return true;
     case 0xE104: app->OnFileSaveAs(); return true;
     case 0xE140: app->OnAppAbout(); return true;
+    case 0xE10C:
+      if (CKitwrightApp::MailAvailable())
+        app->OnFileSendMail();
+      return true;
     case 0xE141: ::PostMessageA(hwnd_, WM_CLOSE, 0, 0); return true;
     case 0xE143: app->WinHelp(0, HELP_FINDER); return true;
     case 0xE146:
@@ -217,6 +225,7 @@ void CKitwrightWnd::OnInitMenuPopup(HMENU menu, bool systemMenu) {
                      MF_BYCOMMAND | (::IsIconic(hwnd_) ? MF_GRAYED : MF_ENABLED));
     return;
   }
+  RemoveSendWithoutMail(menu);
   // The recent files take the place of their first item.
   CKitwrightApp* app = GetKitwrightApp();
   int at = -1;
@@ -275,6 +284,7 @@ void CKitwrightWnd::OnWhatsThis() {
   CKitwrightApp* app = GetKitwrightApp();
   ::SetCapture(hwnd_);
   HCURSOR old = ::SetCursor(::LoadCursorA(nullptr, IDC_HELP));
+  SetStatusText(kwf::LoadResString(kHelpModeStringId).c_str());
   DWORD context = 0;
   bool done = false;
   MSG msg;
@@ -312,8 +322,26 @@ void CKitwrightWnd::OnWhatsThis() {
   if (::GetCapture() == hwnd_)
     ::ReleaseCapture();
   ::SetCursor(old);
+  SetStatusText(kwf::LoadResString(kIdleStringId).c_str());
   if (context && app)
     app->WinHelp(context, HELP_CONTEXT);
+}
+
+void CKitwrightWnd::RemoveSendWithoutMail(HMENU menu) {
+  if (CKitwrightApp::MailAvailable())
+    return;
+  for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+    if (::GetMenuItemID(menu, i) != 0xE10C)
+      continue;
+    UINT above = i > 0 ? ::GetMenuState(menu, static_cast<UINT>(i - 1), MF_BYPOSITION) : 0;
+    UINT below = ::GetMenuState(menu, static_cast<UINT>(i + 1), MF_BYPOSITION);
+    ::RemoveMenu(menu, static_cast<UINT>(i), MF_BYPOSITION);
+    // Two separators would now meet: one goes with it.
+    if (above != static_cast<UINT>(-1) && below != static_cast<UINT>(-1) &&
+        (above & MF_SEPARATOR) && (below & MF_SEPARATOR))
+      ::RemoveMenu(menu, static_cast<UINT>(i), MF_BYPOSITION);
+    return;
+  }
 }
 
 void CKitwrightWnd::StartTutorial() {

@@ -45,6 +45,8 @@ class CToolBarEx {
   LRESULT OnBarMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   void PaintSeparators();
   void PaintGrip();
+  bool HasGrip() const;
+  void UpdateGrip();
   void DragFrame(POINT cursor);
   void EndDrag(POINT cursor, bool cancelled);
   // Whether a screen point lies where the bar docks.

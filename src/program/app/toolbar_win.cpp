@@ -7,8 +7,8 @@ namespace {
 
 constexpr char kBarProp[] = "KwToolBarEx";
 constexpr char kFloatClass[] = "KitwrightFloatBar";
-// Room for the double grip at the left of a docked flat bar, and the 2
-// pixels by which its buttons move right.
+// Room for the double grip at the left of a docked flat bar (x = 2 to 8),
+// and 2 pixels more before the first button.
 constexpr int kGripRoom = 8 + 2;
 // How far outside the docking band a drop still docks.
 constexpr int kDockSlack = 16;
@@ -85,6 +85,7 @@ void CToolBarEx::SetFlat(bool flat) {
     ::SendMessageA(hwnd_, TB_AUTOSIZE, 0, 0);
     FrameLayout();
   }
+  UpdateGrip();
   ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
 }
 
@@ -138,6 +139,7 @@ bool CToolBarEx::Float(POINT at) {
     ::SetParent(hwnd_, float_);
     ::SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    UpdateGrip();
   }
   SIZE extent = ButtonExtent();
   RECT bar;
@@ -163,6 +165,7 @@ void CToolBarEx::Dock() {
   float_ = nullptr;
   ::RemovePropA(gone, kBarProp);
   ::DestroyWindow(gone);
+  UpdateGrip();
   ::SendMessageA(hwnd_, TB_AUTOSIZE, 0, 0);
   FrameLayout();
   ::InvalidateRect(frame_, nullptr, TRUE);
@@ -197,17 +200,30 @@ void CToolBarEx::PaintSeparators() {
 }
 
 void CToolBarEx::PaintGrip() {
-  HDC dc = ::GetWindowDC(hwnd_);
-  RECT window;
-  ::GetWindowRect(hwnd_, &window);
-  int height = window.bottom - window.top;
-  RECT face = {0, 0, kGripRoom, height};
-  ::FillRect(dc, &face, ::GetSysColorBrush(COLOR_BTNFACE));
+  HDC dc = ::GetDC(hwnd_);
+  RECT client;
+  ::GetClientRect(hwnd_, &client);
   for (int left : {2, 6}) {
-    RECT grip = {left, 3, left + 3, height - 4};
+    RECT grip = {left, 3, left + 3, client.bottom - 4};
     ::DrawEdge(dc, &grip, BDR_RAISEDINNER, BF_RECT);
   }
   ::ReleaseDC(hwnd_, dc);
+}
+
+bool CToolBarEx::HasGrip() const { return !float_ && IsFlat(); }
+
+void CToolBarEx::UpdateGrip() {
+  // The buttons move right to leave the grip its room.
+  ::SendMessageA(hwnd_, TB_SETINDENT, HasGrip() ? kGripRoom : 0, 0);
+  // Not every toolbar lays its buttons out again for a new indent; hiding
+  // and showing the first button makes it.
+  TBBUTTON first = {};
+  if (::SendMessageA(hwnd_, TB_GETBUTTON, 0, reinterpret_cast<LPARAM>(&first))) {
+    ::SendMessageA(hwnd_, TB_HIDEBUTTON, static_cast<WPARAM>(first.idCommand), TRUE);
+    ::SendMessageA(hwnd_, TB_HIDEBUTTON, static_cast<WPARAM>(first.idCommand),
+                   (first.fsState & TBSTATE_HIDDEN) ? TRUE : FALSE);
+  }
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void CToolBarEx::DragFrame(POINT cursor) {
@@ -266,26 +282,7 @@ void CToolBarEx::FlyBy(LPARAM lParam) {
 }
 
 LRESULT CToolBarEx::OnBarMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  const bool grip = !float_ && IsFlat();
   switch (msg) {
-    case WM_NCCALCSIZE: {
-      LRESULT result = ::CallWindowProcA(baseProc_, hwnd_, msg, wParam, lParam);
-      if (grip)
-        reinterpret_cast<RECT*>(lParam)->left += kGripRoom;
-      return result;
-    }
-    case WM_NCPAINT: {
-      LRESULT result = ::CallWindowProcA(baseProc_, hwnd_, msg, wParam, lParam);
-      if (grip)
-        PaintGrip();
-      return result;
-    }
-    case WM_NCHITTEST: {
-      LRESULT hit = ::CallWindowProcA(baseProc_, hwnd_, msg, wParam, lParam);
-      if (grip && hit != HTCLIENT)
-        return HTBORDER;
-      return hit;
-    }
     case WM_ERASEBKGND:
       if (IsFlat()) {
         RECT r;
@@ -298,6 +295,8 @@ LRESULT CToolBarEx::OnBarMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       LRESULT result = ::CallWindowProcA(baseProc_, hwnd_, msg, wParam, lParam);
       if (IsFlat())
         PaintSeparators();
+      if (HasGrip())
+        PaintGrip();
       return result;
     }
     case WM_WINDOWPOSCHANGED: {
@@ -307,16 +306,13 @@ LRESULT CToolBarEx::OnBarMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         ::InvalidateRect(::GetParent(hwnd_), nullptr, TRUE);
       return result;
     }
-    case WM_NCLBUTTONDOWN:
     case WM_LBUTTONDOWN: {
       POINT cursor;
       ::GetCursorPos(&cursor);
-      if (msg == WM_LBUTTONDOWN) {
-        POINT local = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        // Buttons press as usual; the bar's background starts a drag.
-        if (::SendMessageA(hwnd_, TB_HITTEST, 0, reinterpret_cast<LPARAM>(&local)) >= 0)
-          break;
-      }
+      POINT local = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      // Buttons press as usual; the grip and the bar's background start a drag.
+      if (::SendMessageA(hwnd_, TB_HITTEST, 0, reinterpret_cast<LPARAM>(&local)) >= 0)
+        break;
       RECT bar;
       ::GetWindowRect(hwnd_, &bar);
       dragOffset_ = {cursor.x - bar.left, cursor.y - bar.top};

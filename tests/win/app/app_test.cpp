@@ -8,6 +8,7 @@
 #include "projfile/projfile.h"
 #include "reslang.h"
 #include "shadecap.h"
+#include "sheets.h"
 #include "tabview.h"
 #include "testutil.h"
 #include "tutorial.h"
@@ -15,6 +16,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -34,6 +36,8 @@ std::deque<int> g_answers;  // answers of the next message boxes; IDCANCEL when 
 std::vector<UINT> g_modals;
 std::function<INT_PTR(kwf::Dialog&)> g_modalAnswer;
 std::deque<std::string> g_fileNames;  // empty: Cancel
+std::vector<std::string> g_sheets;    // captions of the sheets run
+std::function<INT_PTR(kwf::PropSheet&)> g_sheetAnswer;
 
 int BoxSeam(HWND, const char* text, const char* caption, UINT) {
   g_boxes.push_back({text ? text : "", caption ? caption : ""});
@@ -49,6 +53,10 @@ int ErrorSeam(const char* text, const char* caption, UINT style) {
 INT_PTR ModalSeam(kwf::Dialog& dialog) {
   g_modals.push_back(dialog.TemplateId());
   return g_modalAnswer ? g_modalAnswer(dialog) : IDCANCEL;
+}
+INT_PTR SheetSeam(kwf::PropSheet& sheet) {
+  g_sheets.push_back(sheet.Caption());
+  return g_sheetAnswer ? g_sheetAnswer(sheet) : IDCANCEL;
 }
 bool FileSeam(bool, std::string* path) {
   if (g_fileNames.empty())
@@ -80,6 +88,9 @@ class AppTest : public ::testing::Test {
     g_modals.clear();
     g_modalAnswer = nullptr;
     g_fileNames.clear();
+    g_sheets.clear();
+    g_sheetAnswer = nullptr;
+    kwf::SetSheetSeam(&SheetSeam);
     kwf::SetMessageBoxSeam(&BoxSeam);
     kwf::SetModalSeam(&ModalSeam);
     kwf::SetFileDialogSeam(&FileSeam);
@@ -122,6 +133,28 @@ class AppTest : public ::testing::Test {
     return PumpUntil([&] { return app_->QuitSeen(); });
   }
   HWND Frame() { return app_->MainWindow(); }
+  // Drives a sheet as the user would: created modeless, changed by drive,
+  // ended with a button (PSBTN_OK, PSBTN_CANCEL), pumped until it closes.
+  INT_PTR RunSheet(kwf::PropSheet& sheet, const std::function<void(kwf::PropSheet&)>& drive,
+                   int button = PSBTN_OK) {
+    HWND h = sheet.CreateModeless(Frame());
+    EXPECT_NE(h, nullptr);
+    if (!h)
+      return IDCANCEL;
+    drive(sheet);
+    ::SendMessageA(h, PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0);
+    EXPECT_TRUE(PumpUntil([&] { return sheet.Finished(); }, 5000));
+    sheet.DestroyModeless();
+    return button == PSBTN_OK ? IDOK : IDCANCEL;
+  }
+  void WaitForSplash() {
+    ASSERT_TRUE(PumpUntil([&] { return !app_->SplashShown(); }, 10000));
+  }
+  std::string StatusText() {
+    char text[256] = {};
+    ::SendMessageA(app_->Frame()->StatusBar(), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    return text;
+  }
   CKitwrightTabView& View() { return app_->Frame()->View(); }
   void Command(UINT id) { ::SendMessageA(Frame(), WM_COMMAND, id, 0); }
   // Opens the Tabs menu as the system would before showing it.
@@ -688,6 +721,391 @@ TEST_F(AppTest, PositionIsStoredOnCloseButNotWhenMinimised) {
 }
 
 // Pieces without a window
+
+// Options
+
+TEST_F(AppTest, OptionsSheetLoadsTheSettingsAndStoresThemOnOk) {
+  ProfileWriteInt("U:Settings", "FlatToolbar", 1);
+  ProfileWriteInt("U:Settings", "DisplayFinished", 1);
+  ProfileWriteInt("U:Settings", "Language", 1033);
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(app_->Frame()->ToolBarEx().IsFlat());
+  int pages = 0;
+  g_sheetAnswer = [&](kwf::PropSheet& sheet) {
+    return RunSheet(sheet, [&](kwf::PropSheet& s) {
+      pages = s.PageCount();
+      HWND page = s.Page(0)->Handle();
+      ASSERT_NE(page, nullptr);
+      EXPECT_EQ(::IsDlgButtonChecked(page, CConfigGeneral::kWelcome), BST_UNCHECKED);
+      EXPECT_EQ(::IsDlgButtonChecked(page, CConfigGeneral::kFlatToolbar), BST_CHECKED);
+      EXPECT_EQ(::IsDlgButtonChecked(page, CConfigGeneral::kFinished), BST_CHECKED);
+      EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(page, CConfigGeneral::k3dBorders)));
+      // One entry per resource library; the language in use is selected.
+      HWND list = ::GetDlgItem(page, CConfigGeneral::kLanguage);
+      ASSERT_EQ(::SendMessageA(list, CB_GETCOUNT, 0, 0), 2);
+      LRESULT sel = ::SendMessageA(list, CB_GETCURSEL, 0, 0);
+      ASSERT_GE(sel, 0);
+      EXPECT_EQ(::SendMessageA(list, CB_GETITEMDATA, static_cast<WPARAM>(sel), 0), 1033);
+      ::CheckDlgButton(page, CConfigGeneral::kWelcome, BST_CHECKED);
+      ::CheckDlgButton(page, CConfigGeneral::kFlatToolbar, BST_UNCHECKED);
+      ::CheckDlgButton(page, CConfigGeneral::kFinished, BST_UNCHECKED);
+    });
+  };
+  Command(0x8401);
+  ASSERT_EQ(g_sheets, std::vector<std::string>{"Options"});
+  EXPECT_EQ(pages, 2);
+  EXPECT_EQ(ProfileGetInt("U:Settings", "DisplayWelcome", 7), 1u);
+  EXPECT_EQ(ProfileGetInt("U:Settings", "FlatToolbar", 7), 0u);
+  EXPECT_EQ(ProfileGetInt("U:Settings", "DisplayFinished", 7), 0u);
+  EXPECT_EQ(ProfileGetInt("U:Settings", "Language", 7), 1033u);
+  EXPECT_TRUE(g_boxes.empty());
+  // The toolbar follows the setting at once.
+  EXPECT_FALSE(app_->Frame()->ToolBarEx().IsFlat());
+  ProfileWriteInt("U:Settings", "FlatToolbar", 1);
+  ProfileWriteInt("U:Settings", "DisplayFinished", 1);
+  ProfileWriteInt("U:Settings", "DisplayWelcome", 0);
+}
+
+TEST_F(AppTest, OptionsLanguageChangeTellsOfTheRestartOnce) {
+  ProfileWriteInt("U:Settings", "Language", 1033);
+  ASSERT_TRUE(Start());
+  g_sheetAnswer = [&](kwf::PropSheet& sheet) {
+    return RunSheet(sheet, [&](kwf::PropSheet& s) {
+      HWND page = s.Page(0)->Handle();
+      HWND list = ::GetDlgItem(page, CConfigGeneral::kLanguage);
+      LRESULT count = ::SendMessageA(list, CB_GETCOUNT, 0, 0);
+      for (LRESULT i = 0; i < count; ++i)
+        if (::SendMessageA(list, CB_GETITEMDATA, static_cast<WPARAM>(i), 0) == 1031)
+          ::SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+      ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(CConfigGeneral::kLanguage, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(list));
+      ::SendMessageA(s.Handle(), PSM_PRESSBUTTON, PSBTN_APPLYNOW, 0);
+      PumpUntil([] { return !g_boxes.empty(); }, 3000);
+      EXPECT_EQ(g_boxes.size(), 1u);
+    });
+  };
+  Command(0x8401);
+  ASSERT_EQ(g_boxes.size(), 1u);
+  EXPECT_EQ(g_boxes[0].text, "Language change will take effect the next time Kitwright is started.");
+  EXPECT_EQ(ProfileGetInt("U:Settings", "Language", 0), 1031u);
+  // The interface keeps its language until the next start.
+  EXPECT_EQ(kwf::LoadResString(49), "Options");
+  ProfileWriteInt("U:Settings", "Language", 1033);
+}
+
+TEST_F(AppTest, OptionsExtensionsPageListsTheExtensionsUnlessSwitchedOff) {
+  ASSERT_TRUE(Start());
+  std::vector<LRESULT> languages;
+  int pages = 0;
+  g_sheetAnswer = [&](kwf::PropSheet& sheet) {
+    return RunSheet(sheet, [&](kwf::PropSheet& s) {
+      pages = s.PageCount();
+      if (pages < 2)
+        return;
+      ::SendMessageA(s.Handle(), PSM_SETCURSEL, 1, 0);
+      HWND page = s.Page(1)->Handle();
+      ASSERT_NE(page, nullptr);
+      HWND list = ::GetDlgItem(page, CConfigExtensions::kList);
+      for (LRESULT i = 0; i < ::SendMessageA(list, LB_GETCOUNT, 0, 0); ++i)
+        languages.push_back(::SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(i), 0));
+      EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(page, CConfigExtensions::kAdd)));
+      EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(page, CConfigExtensions::kRemove)));
+      // About without a selection only beeps.
+      ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(CConfigExtensions::kAbout, BN_CLICKED), 0);
+    });
+  };
+  Command(0x8401);
+  EXPECT_EQ(pages, 2);
+  std::sort(languages.begin(), languages.end());
+  EXPECT_EQ(languages, (std::vector<LRESULT>{1031, 1033}));
+
+  ProfileWriteInt("Settings", "DisplayExtensionsPage", 0);
+  Command(0x8401);
+  ProfileWriteInt("Settings", "DisplayExtensionsPage", 1);
+  EXPECT_EQ(pages, 1);
+}
+
+TEST_F(AppTest, WithoutInitCommonControlsExNothingIsFlat) {
+  ProfileWriteInt("U:Settings", "FlatToolbar", 1);
+  ASSERT_TRUE(Start());
+  // KERNEL32 stands for a COMCTL32 that lacks InitCommonControlsEx.
+  CToolBarEx old("KERNEL32.DLL");
+  EXPECT_FALSE(old.CanDrawFlat());
+  TBBUTTON button = {0, 0xE100, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0};
+  ASSERT_TRUE(old.Create(Frame(), 0x1234, 16, &button, 1, 7));
+  old.SetFlat(true);
+  EXPECT_FALSE(old.IsFlat());
+  EXPECT_EQ(::GetWindowLongA(old.Handle(), GWL_STYLE) & TBSTYLE_FLAT, 0);
+  ::DestroyWindow(old.Handle());
+
+  kwf::PropSheet sheet("Options");
+  CConfigGeneral general(false);
+  sheet.AddPage(&general);
+  RunSheet(sheet, [&](kwf::PropSheet&) {
+    HWND flat = ::GetDlgItem(general.Handle(), CConfigGeneral::kFlatToolbar);
+    EXPECT_FALSE(::IsWindowEnabled(flat));
+    EXPECT_EQ(::IsDlgButtonChecked(general.Handle(), CConfigGeneral::kFlatToolbar), BST_UNCHECKED);
+  });
+  EXPECT_EQ(ProfileGetInt("U:Settings", "FlatToolbar", 7), 0u);
+  ProfileWriteInt("U:Settings", "FlatToolbar", 1);
+}
+
+// Build Options
+
+TEST_F(AppTest, BuildOptionsChangesTheDiskSize) {
+  ASSERT_TRUE(Start());
+  CKitwrightProject& project = app_->Project();
+  ASSERT_EQ(project.m_dwDiskSize, 1457664u);
+  ASSERT_FALSE(project.IsModified());
+  std::vector<std::string> texts;
+  g_sheetAnswer = [&](kwf::PropSheet& sheet) {
+    return RunSheet(sheet, [&](kwf::PropSheet& s) {
+      HWND combo = ::GetDlgItem(s.Page(0)->Handle(), CDiskSizePropPage::kCombo);
+      for (LRESULT i = 0; i < ::SendMessageA(combo, CB_GETCOUNT, 0, 0); ++i) {
+        char text[64] = {};
+        ::SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        texts.push_back(text);
+      }
+      EXPECT_EQ(::SendMessageA(combo, CB_GETCURSEL, 0, 0), 3);
+      ::SendMessageA(combo, CB_SETCURSEL, 0, 0);
+    });
+  };
+  Command(0x8503);
+  ASSERT_EQ(g_sheets, std::vector<std::string>{"Build Options"});
+  EXPECT_EQ(texts, (std::vector<std::string>{"CD-ROM", "2.88 MB (3\xBD\" ED)", "1.68 MB (3\xBD\" DMF)",
+                                             "1.44 MB (3\xBD\" HD)", "1.2 MB (5\xBC\" HD)",
+                                             "720 kB (3\xBD\" DD)"}));
+  EXPECT_EQ(project.m_dwDiskSize, 713031680u);
+  EXPECT_TRUE(project.IsModified());
+}
+
+TEST_F(AppTest, BuildOptionsCancelledOrUnchangedLeavesTheProject) {
+  ASSERT_TRUE(Start());
+  CKitwrightProject& project = app_->Project();
+  // A capacity of no entry shows the 1.44 MB one; Cancel keeps it.
+  project.m_dwDiskSize = 1000000;
+  LRESULT shown = -1;
+  g_sheetAnswer = [&](kwf::PropSheet& sheet) {
+    return RunSheet(sheet, [&](kwf::PropSheet& s) {
+      shown = ::SendMessageA(::GetDlgItem(s.Page(0)->Handle(), CDiskSizePropPage::kCombo),
+                             CB_GETCURSEL, 0, 0);
+    }, PSBTN_CANCEL);
+  };
+  Command(0x8503);
+  EXPECT_EQ(shown, 3);
+  EXPECT_EQ(project.m_dwDiskSize, 1000000u);
+  EXPECT_FALSE(project.IsModified());
+  // OK on the entry already chosen changes nothing.
+  project.m_dwDiskSize = 730112;
+  g_sheetAnswer = [&](kwf::PropSheet& sheet) { return RunSheet(sheet, [](kwf::PropSheet&) {}); };
+  Command(0x8503);
+  EXPECT_EQ(project.m_dwDiskSize, 730112u);
+  EXPECT_FALSE(project.IsModified());
+}
+
+TEST_F(AppTest, BuildWithShiftOpensBuildOptionsAndBuildsNothing) {
+  ASSERT_TRUE(Start());
+  BYTE keys[256];
+  ASSERT_TRUE(::GetKeyboardState(keys));
+  keys[VK_SHIFT] = 0x80;
+  ASSERT_TRUE(::SetKeyboardState(keys));
+  Command(0x8500);
+  keys[VK_SHIFT] = 0;
+  ::SetKeyboardState(keys);
+  EXPECT_EQ(g_sheets, std::vector<std::string>{"Build Options"});
+  EXPECT_EQ(View().GetActiveTab(), 0);
+  EXPECT_NE(StatusText(), "Checking dependencies...");
+}
+
+// Toolbar
+
+TEST_F(AppTest, FlatToolbarHasItsGripFloatsAndDocksAgain) {
+  ProfileWriteInt("U:Settings", "FlatToolbar", 1);
+  ASSERT_TRUE(Start());
+  CToolBarEx& bar = app_->Frame()->ToolBarEx();
+  HWND tb = bar.Handle();
+  ASSERT_TRUE(bar.IsFlat());
+  RECT window, first;
+  ::GetWindowRect(tb, &window);
+  ::SendMessageA(tb, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+  EXPECT_EQ(first.left, 10) << "room for the grip";
+  auto viewTop = [&] {
+    RECT v;
+    ::GetWindowRect(View().Handle(), &v);
+    POINT p = {v.left, v.top};
+    ::ScreenToClient(Frame(), &p);
+    return p.y;
+  };
+  const LONG docked = viewTop();
+  EXPECT_EQ(docked, window.bottom - window.top);
+
+  ASSERT_TRUE(bar.Float({300, 300}));
+  ASSERT_NE(bar.FloatWindow(), nullptr);
+  EXPECT_EQ(::GetParent(tb), bar.FloatWindow());
+  EXPECT_EQ(viewTop(), 0);
+  // Floating, it has no grip.
+  ::SendMessageA(tb, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+  EXPECT_EQ(first.left, 0);
+  // Its buttons still command the frame.
+  ::SendMessageA(bar.FloatWindow(), WM_COMMAND, 0x8503, 0);
+  EXPECT_EQ(g_sheets.size(), 1u);
+
+  // Closing the floating bar docks it.
+  ::SendMessageA(bar.FloatWindow(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(bar.FloatWindow(), nullptr);
+  EXPECT_EQ(::GetParent(tb), Frame());
+  EXPECT_EQ(viewTop(), docked);
+}
+
+TEST_F(AppTest, FlatToolbarPaintsEtchedSeparatorsAndGrip) {
+  ProfileWriteInt("U:Settings", "FlatToolbar", 1);
+  ASSERT_TRUE(Start());
+  WaitForSplash();
+  HWND tb = app_->Frame()->ToolBar();
+  ::RedrawWindow(tb, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+  RECT sep;
+  ASSERT_TRUE(::SendMessageA(tb, TB_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&sep)));
+  int x = (sep.left + sep.right) / 2, y = (sep.top + sep.bottom) / 2;
+  HDC dc = ::GetDC(tb);
+  EXPECT_EQ(::GetPixel(dc, x, y), ::GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_EQ(::GetPixel(dc, x + 1, y), ::GetSysColor(COLOR_BTNHIGHLIGHT));
+  ::ReleaseDC(tb, dc);
+  // The double grip: highlight on the left of each line, shadow on the right.
+  RECT client;
+  ::GetClientRect(tb, &client);
+  int mid = client.bottom / 2;
+  dc = ::GetDC(tb);
+  for (int left : {2, 6}) {
+    EXPECT_EQ(::GetPixel(dc, left, mid), ::GetSysColor(COLOR_BTNHIGHLIGHT)) << left;
+    EXPECT_EQ(::GetPixel(dc, left + 2, mid), ::GetSysColor(COLOR_BTNSHADOW)) << left;
+  }
+  ::ReleaseDC(tb, dc);
+}
+
+TEST_F(AppTest, ToolbarGivesFlyByHelpAndToolTips) {
+  ASSERT_TRUE(Start());
+  HWND tb = app_->Frame()->ToolBar();
+  auto moveTo = [&](int index) {
+    RECT r;
+    ::SendMessageA(tb, TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+    ::SendMessageA(tb, WM_MOUSEMOVE, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+  };
+  moveTo(4);
+  EXPECT_EQ(StatusText(), "Builds the setup program of the current project");
+  moveTo(3);  // a separator
+  EXPECT_EQ(StatusText(), "Ready");
+  NMTTDISPINFOA info = {};
+  info.hdr.hwndFrom = tb;
+  info.hdr.idFrom = 0x8501;
+  info.hdr.code = TTN_GETDISPINFOA;
+  ::SendMessageA(Frame(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+  ASSERT_NE(info.lpszText, nullptr);
+  EXPECT_STREQ(info.lpszText, "Test Run");
+}
+
+// Help hit tests and what's-this
+
+TEST_F(AppTest, HelpHitTestNamesTheControlUnderThePoint) {
+  static std::vector<std::pair<UINT, DWORD_PTR>> calls;
+  calls.clear();
+  kwf::SetHelpSeam([](const char*, UINT command, DWORD_PTR data) { calls.push_back({command, data}); });
+  ASSERT_TRUE(Start());
+  WaitForSplash();
+  HWND page = View().GetClient(0)->Handle();
+  HWND control = nullptr;
+  for (HWND c = ::GetWindow(page, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+    if ((::GetWindowLongA(c, GWL_STYLE) & WS_TABSTOP) && ::IsWindowVisible(c)) {
+      control = c;
+      break;
+    }
+  ASSERT_NE(control, nullptr);
+  RECT r;
+  ::GetWindowRect(control, &r);
+  POINT centre = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  POINT inView = centre;
+  ::ScreenToClient(View().Handle(), &inView);
+  DWORD id = static_cast<DWORD>(::GetDlgCtrlID(control));
+  EXPECT_EQ(::SendMessageA(View().Handle(), kwf::kMsgHelpHitTest, 0, MAKELPARAM(inView.x, inView.y)),
+            static_cast<LRESULT>(id + 0x50000));
+  ::SetWindowContextHelpId(control, 0x1234);
+  EXPECT_EQ(::SendMessageA(View().Handle(), kwf::kMsgHelpHitTest, 0, MAKELPARAM(inView.x, inView.y)),
+            0x1234);
+  ::SetWindowContextHelpId(control, 0);
+
+  // What's This: the next click asks the window under it; help comes as a pop-up.
+  ::SetForegroundWindow(Frame());
+  ::SetCursorPos(centre.x, centre.y);
+  ::PostMessageA(Frame(), WM_LBUTTONDOWN, 0, 0);
+  Command(0xE145);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].first, static_cast<UINT>(HELP_CONTEXTPOPUP));
+  EXPECT_EQ(calls[0].second, id + 0x50000);
+  EXPECT_EQ(StatusText(), "Ready");
+  kwf::SetHelpSeam(nullptr);
+}
+
+// File menu: recent files and Send
+
+TEST_F(AppTest, RecentFileListKeepsTheFourNewestFirst) {
+  fs::path dir = fs::temp_directory_path() / "kw_recent";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  ASSERT_TRUE(Start());
+  std::vector<std::string> paths;
+  for (const char* name : {"a.kwr", "b.kwr", "c&d.kwr", "e.kwr", "f.kwr"}) {
+    paths.push_back((dir / name).string());
+    g_fileNames.assign({paths.back()});
+    Command(0xE104);
+  }
+  EXPECT_EQ(app_->RecentFiles(), (std::vector<std::string>{paths[4], paths[3], paths[2], paths[1]}));
+  // Opening one again moves it to the front.
+  ASSERT_TRUE(app_->OpenDocumentFile(paths[2]));
+  EXPECT_EQ(app_->RecentFiles(), (std::vector<std::string>{paths[2], paths[4], paths[3], paths[1]}));
+  HMENU file = ::GetSubMenu(::GetMenu(Frame()), 0);
+  ::SendMessageA(Frame(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+  std::vector<std::string> items;
+  for (int i = 0; i < ::GetMenuItemCount(file); ++i) {
+    UINT id = ::GetMenuItemID(file, i);
+    if (id >= 0xE110 && id <= 0xE113)
+      items.push_back(MenuText(file, i));
+  }
+  ASSERT_EQ(items.size(), 4u);
+  EXPECT_EQ(items[0], "&1 " + std::string(dir.string()) + "\\c&&d.kwr");
+  EXPECT_EQ(items[1], "&2 " + paths[4]);
+  // The second entry opens that project.
+  Command(0xE111);
+  EXPECT_EQ(app_->Project().GetPathName(), paths[4]);
+  fs::remove_all(dir);
+}
+
+TEST_F(AppTest, SendIsOfferedOnlyWithMail) {
+  ASSERT_TRUE(Start());
+  auto fileMenuIds = [&] {
+    HMENU file = ::GetSubMenu(::GetMenu(Frame()), 0);
+    ::SendMessageA(Frame(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+    std::vector<UINT> ids;
+    for (int i = 0; i < ::GetMenuItemCount(file); ++i)
+      ids.push_back(::GetMenuItemID(file, i));
+    return ids;
+  };
+  ::WriteProfileStringA("Mail", "MAPI", "0");
+  std::vector<UINT> without = fileMenuIds();
+  EXPECT_EQ(std::count(without.begin(), without.end(), 0xE10Cu), 0);
+  // No two separators meet where it was.
+  for (size_t i = 1; i < without.size(); ++i)
+    EXPECT_FALSE(without[i] == 0 && without[i - 1] == 0) << i;
+  // A new menu with mail keeps it, enabled.
+  ::WriteProfileStringA("Mail", "MAPI", "1");
+  HMENU fresh = theLanguageArray.LoadMenu(MAKEINTRESOURCEA(0x6FFF));
+  HMENU old = ::GetMenu(Frame());
+  ::SetMenu(Frame(), fresh);
+  ::DestroyMenu(old);
+  std::vector<UINT> with = fileMenuIds();
+  ::WriteProfileStringA("Mail", "MAPI", nullptr);
+  ASSERT_EQ(std::count(with.begin(), with.end(), 0xE10Cu), 1);
+  HMENU file = ::GetSubMenu(::GetMenu(Frame()), 0);
+  EXPECT_EQ(::GetMenuState(file, 0xE10C, MF_BYCOMMAND) & MF_GRAYED, 0u);
+}
 
 TEST(TabTemplate, CaptionRulesAndStyleMask) {
   // style, exstyle, count, x, y, cx, cy, then menu, class, title as words.
