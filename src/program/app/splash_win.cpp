@@ -50,7 +50,11 @@ bool CSplashScreen::Show(HINSTANCE instance) {
 void CSplashScreen::KeepInFront() {
   if (!hwnd_)
     return;
-  ::SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // Shown again, not only moved: a system that already counts it top-most
+  // may leave a window mapped later above it on the screen.
+  ::ShowWindow(hwnd_, SW_HIDE);
+  ::SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
   ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
