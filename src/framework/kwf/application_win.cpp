@@ -147,8 +147,11 @@ CommandLineInfo ParseCommandLine(const char* commandLine) {
     }
     if (arg.empty())
       continue;
-    if (arg[0] == '/' || arg[0] == '-')
+    if (arg[0] == '/' || arg[0] == '-') {
+      if (arg.size() == 2 && (arg[1] == 'h' || arg[1] == 'H' || arg[1] == '?'))
+        info.showUsage = true;
       continue;
+    }
     if (info.fileName.empty()) {
       info.fileName = arg;
       info.shellCommand = CommandLineInfo::kFileOpen;

@@ -164,11 +164,13 @@ void CenterWindow(HWND hwnd);
 struct CommandLineInfo {
   enum ShellCommand { kFileNothing = -1, kFileNew = 0, kFileOpen = 1 };
   bool showSplash = true;
+  bool showUsage = false;  // "/h" or "/?"
   ShellCommand shellCommand = kFileNew;
   std::string fileName;
 };
-// Parses a command line without the program name; switches are skipped,
-// the first other argument (quotes removed) is the file to open.
+// Parses a command line without the program name; "/h" and "/?" (or with
+// "-") ask for the usage, other switches are skipped, the first other
+// argument (quotes removed) is the file to open.
 CommandLineInfo ParseCommandLine(const char* commandLine);
 
 // The application: Run calls InitInstance, the message loop with idle

@@ -24,6 +24,7 @@ constexpr UINT kDocStrings = 0x6FFF;
 constexpr UINT kHelpFileString = 0x4002;
 constexpr UINT kSavePrompt = 0xF103;
 constexpr UINT kSendFailed = 0xF181;
+constexpr UINT kUsageString = 3;
 
 std::string OwnString(HINSTANCE instance, UINT id) {
   char buffer[1024];
@@ -116,6 +117,11 @@ bool CKitwrightApp::InitInstance(const char* commandLine, int show) {
   SetHelpFile(kwf::LoadResString(kHelpFileString));
 
   cmdInfo_ = kwf::ParseCommandLine(commandLine);
+  if (cmdInfo_.showUsage) {
+    kwf::AppMessageBox(nullptr, kwf::LoadResString(kUsageString).c_str(), MB_OK | MB_ICONINFORMATION);
+    ReleaseLibraries();
+    return false;
+  }
 
   startTick_ = ::GetTickCount();
   if (cmdInfo_.showSplash)

@@ -32,7 +32,19 @@ class CWelcomeDialog : public kwf::Dialog {
 class CAboutDialog : public kwf::Dialog {
  public:
   static constexpr int kVersionStatic = 772;
+  // Ctrl+Shift and a click on this picture open the credits.
+  static constexpr int kCreditsBitmap = 13;
   CAboutDialog() : Dialog(2) {}
+
+ protected:
+  bool OnInitDialog() override;
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
+};
+
+// Who made the program (template 30721), from the About box.
+class CCreditsDialog : public kwf::Dialog {
+ public:
+  CCreditsDialog() : Dialog(30721) {}
 
  protected:
   bool OnInitDialog() override;

@@ -25,6 +25,24 @@ void FillPlaceholder(HWND dialog, int id, const std::string& value) {
   ::SetDlgItemTextA(dialog, id, out.c_str());
 }
 
+// The About box asks itself for the credits.
+constexpr UINT kMsgCredits = WM_APP + 2;
+constexpr char kOldProcProp[] = "KwCreditsOldProc";
+
+LRESULT CALLBACK CreditsBitmapProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto old = reinterpret_cast<WNDPROC>(::GetPropA(hwnd, kOldProcProp));
+  if (msg == WM_LBUTTONDOWN && (wParam & (MK_CONTROL | MK_SHIFT)) == (MK_CONTROL | MK_SHIFT)) {
+    ::PostMessageA(::GetParent(hwnd), kMsgCredits, 0, 0);
+    return 0;
+  }
+  if (msg == WM_NCDESTROY && old) {
+    ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+    ::RemovePropA(hwnd, kOldProcProp);
+  }
+  return old ? ::CallWindowProcA(old, hwnd, msg, wParam, lParam)
+             : ::DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
 }  // namespace
 
 bool CWelcomeDialog::OnInitDialog() {
@@ -92,6 +110,26 @@ std::string ModuleProductVersion(HMODULE module) {
 
 bool CAboutDialog::OnInitDialog() {
   FillPlaceholder(hwnd_, kVersionStatic, ModuleProductVersion(nullptr));
+  MakeNonBold(hwnd_);
+  if (HWND picture = ::GetDlgItem(hwnd_, kCreditsBitmap)) {
+    LONG_PTR old = ::SetWindowLongPtrA(picture, GWLP_WNDPROC,
+                                       reinterpret_cast<LONG_PTR>(&CreditsBitmapProc));
+    ::SetPropA(picture, kOldProcProp, reinterpret_cast<HANDLE>(old));
+  }
+  kwf::CenterWindow(hwnd_);
+  return true;
+}
+
+bool CAboutDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) {
+  if (msg != kMsgCredits)
+    return false;
+  CCreditsDialog credits;
+  credits.DoModal(hwnd_);
+  *result = TRUE;
+  return true;
+}
+
+bool CCreditsDialog::OnInitDialog() {
   MakeNonBold(hwnd_);
   kwf::CenterWindow(hwnd_);
   return true;

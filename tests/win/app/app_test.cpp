@@ -552,6 +552,32 @@ TEST_F(AppTest, AboutBoxShowsTheProductVersion) {
   EXPECT_STREQ(text, "Version 97b.");
 }
 
+TEST_F(AppTest, AboutCreditsOpenOnlyWithControlAndShift) {
+  ASSERT_TRUE(Start());
+  CAboutDialog about;
+  ASSERT_NE(about.CreateModeless(Frame()), nullptr);
+  HWND picture = ::GetDlgItem(about.Handle(), CAboutDialog::kCreditsBitmap);
+  ASSERT_NE(picture, nullptr);
+  for (WPARAM keys : {WPARAM{0}, WPARAM{MK_CONTROL}, WPARAM{MK_SHIFT}, WPARAM{MK_CONTROL | MK_SHIFT}}) {
+    g_modals.clear();
+    ::SendMessageA(picture, WM_LBUTTONDOWN, keys | MK_LBUTTON, MAKELPARAM(2, 2));
+    ::SendMessageA(picture, WM_LBUTTONUP, keys, MAKELPARAM(2, 2));
+    PumpUntil([] { return !g_modals.empty(); }, 300);
+    std::vector<UINT> want;
+    if (keys == (MK_CONTROL | MK_SHIFT))
+      want.push_back(30721);
+    EXPECT_EQ(g_modals, want) << keys;
+  }
+}
+
+TEST_F(AppTest, UsageSwitchShowsTheUsageAndEnds) {
+  EXPECT_FALSE(Start("/?"));
+  ASSERT_EQ(g_boxes.size(), 1u);
+  EXPECT_NE(g_boxes[0].text.find("Usage: KWRCLS32.EXE [options] [projectfile]"), std::string::npos);
+  EXPECT_EQ(g_boxes[0].caption, "Kitwright");
+  EXPECT_EQ(app_->MainWindow(), nullptr);
+}
+
 TEST_F(AppTest, WelcomeDialogStartsFromTheRecentFileList) {
   ASSERT_TRUE(Start());
   struct Case {
@@ -1189,12 +1215,17 @@ TEST(CommandLine, FileNameOrNew) {
       {"\"C:\\My Projects\\a b.kwr\"", kwf::CommandLineInfo::kFileOpen, "C:\\My Projects\\a b.kwr"},
       {"/x a.kwr b.kwr", kwf::CommandLineInfo::kFileOpen, "a.kwr"},
       {"-switch", kwf::CommandLineInfo::kFileNew, ""},
+      {"/? a.kwr", kwf::CommandLineInfo::kFileOpen, "a.kwr"},
+      {"-H", kwf::CommandLineInfo::kFileNew, ""},
+      {"/help", kwf::CommandLineInfo::kFileNew, ""},
   };
   for (const Case& c : cases) {
     kwf::CommandLineInfo info = kwf::ParseCommandLine(c.line);
     EXPECT_EQ(info.shellCommand, c.command) << c.line;
     EXPECT_EQ(info.fileName, c.file) << c.line;
     EXPECT_TRUE(info.showSplash);
+    std::string line = c.line;
+    EXPECT_EQ(info.showUsage, line.rfind("/?", 0) == 0 || line == "-H") << c.line;
   }
 }
 
