@@ -1,11 +1,12 @@
 // Application: the message loop with idle passes, message boxes, strings,
-// the command line and the file dialogs.
+// the command line, the file dialogs and opening files through the shell.
 #include "framework.h"
 
 #include "errors.h"
 #include "reslang.h"
 
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <cstring>
 #include <vector>
@@ -158,6 +159,19 @@ CommandLineInfo ParseCommandLine(const char* commandLine) {
     }
   }
   return info;
+}
+
+namespace {
+ShellSeam g_shellSeam = nullptr;
+}
+
+void SetShellSeam(ShellSeam seam) { g_shellSeam = seam; }
+
+bool ShellOpen(HWND owner, const char* verb, const char* file) {
+  if (g_shellSeam)
+    return g_shellSeam(verb, file);
+  // Values above 32 mean success.
+  return reinterpret_cast<INT_PTR>(::ShellExecuteA(owner, verb, file, nullptr, nullptr, SW_SHOWNORMAL)) > 32;
 }
 
 bool PromptFileName(HWND owner, bool open, const char* filter, const char* defExt,

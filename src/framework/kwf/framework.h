@@ -250,6 +250,11 @@ void SetFileDialogSeam(FileDialogSeam seam);
 // Help calls: file, command, data.
 using HelpSeam = void (*)(const char* file, UINT command, DWORD_PTR data);
 void SetHelpSeam(HelpSeam seam);
+// Opening a file through the shell: verb and file; returns success.
+using ShellSeam = bool (*)(const char* verb, const char* file);
+void SetShellSeam(ShellSeam seam);
+// Opens a file with a shell verb ("open"); false when the shell could not.
+bool ShellOpen(HWND owner, const char* verb, const char* file);
 // Asks for a file name (the system's common dialog without a seam).
 bool PromptFileName(HWND owner, bool open, const char* filter, const char* defExt,
                     std::string* path);

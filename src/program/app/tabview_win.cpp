@@ -585,7 +585,7 @@ bool CKitwrightTabView::OnCommand(UINT id) {
       }
       app->Frame()->SetStatusText(kwf::LoadResString(0x300A).c_str());
       std::string setup = project_->GetOutputDirectory() + "\\DISK1\\SETUP.EXE";
-      ::ShellExecuteA(app->MainWindow(), "open", setup.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+      kwf::ShellOpen(app->MainWindow(), "open", setup.c_str());
       testRunPending_ = false;
       return true;
     }

@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -616,6 +617,55 @@ TEST_F(AppTest, BuildOnAnUnsavedProjectReachesTheCreateSetupTab) {
   Command(0x8500);
   EXPECT_EQ(View().GetActiveTab(), 8);
   EXPECT_TRUE(::IsWindowVisible(View().GetClient(8)->Handle()));
+}
+
+TEST_F(AppTest, BuildOfAnUpToDateProjectFinishesAndTestRunLaunchesTheSetup) {
+  static std::vector<std::string> opened;
+  opened.clear();
+  kwf::SetShellSeam([](const char* verb, const char* file) {
+    opened.push_back(std::string(verb) + " " + file);
+    return true;
+  });
+  fs::path dir = fs::temp_directory_path() / "kw_uptodate";
+  fs::remove_all(dir);
+  fs::create_directories(dir / "T" / "144MB" / "DISK1");
+  { std::ofstream(dir / "T" / "144MB" / "DISK1" / "SETUP.EXE") << "MZ"; }
+  ProfileWriteInt("U:Settings", "DisplayFinished", 1);
+  ASSERT_TRUE(Start());
+  g_fileNames.assign({(dir / "T.kwr").string()});
+  Command(0xE104);
+  app_->Project().MarkBuilt();
+  ASSERT_FALSE(app_->Project().NeedsRebuild());
+  const std::string setup = (dir / "T" / "144MB" / "DISK1" / "SETUP.EXE").string();
+
+  // Build: nothing to do, so the Build Finished dialog follows (posted).
+  Command(0x8500);
+  EXPECT_EQ(StatusText(), "The project is up-to-date.");
+  EXPECT_TRUE(g_modals.empty());
+  PumpUntil([] { return !g_modals.empty(); }, 3000);
+  EXPECT_EQ(g_modals, std::vector<UINT>{26});
+  EXPECT_TRUE(opened.empty());
+
+  // Test Run launches the setup at once and shows no dialog; once.
+  g_modals.clear();
+  Command(0x8501);
+  PumpUntil([] { return !opened.empty(); }, 3000);
+  EXPECT_EQ(opened, std::vector<std::string>{"open " + setup});
+  EXPECT_EQ(StatusText(), "Please wait while Kitwright is launching the setup program.");
+  EXPECT_TRUE(g_modals.empty());
+  opened.clear();
+  ::SendMessageA(Frame(), WM_COMMAND, 0x8502, 0);
+  EXPECT_TRUE(opened.empty());
+  EXPECT_EQ(g_modals, std::vector<UINT>{26});
+
+  // Switched off, the dialog stays away.
+  g_modals.clear();
+  ProfileWriteInt("U:Settings", "DisplayFinished", 0);
+  ::SendMessageA(Frame(), WM_COMMAND, 0x8502, 0);
+  EXPECT_TRUE(g_modals.empty());
+  ProfileWriteInt("U:Settings", "DisplayFinished", 1);
+  kwf::SetShellSeam(nullptr);
+  fs::remove_all(dir);
 }
 
 TEST_F(AppTest, HelpKeyOnAPageAsksForTheFocusedControl) {
