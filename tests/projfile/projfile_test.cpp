@@ -328,6 +328,22 @@ TEST(Errors, FailedSaveKeepsTheOldFile) {
   EXPECT_EQ(kw::SaveProject(p, dir.file("no/such/dir/p.kwr")), kw::kProjectBadPath);
 }
 
+TEST(Save, ACopyLeavesTheProjectsPathAndModifiedFlag) {
+  kwtest::TempDir dir;
+  CKitwrightProject p;
+  NewProject(p);
+  ASSERT_EQ(kw::SaveProject(p, dir.file("own.kwr")), kw::kProjectOk);
+  p.m_strProductName = "changed";
+  p.SetModifiedFlag(true);
+  ASSERT_EQ(kw::SaveProjectCopy(p, dir.file("copy.kwr")), kw::kProjectOk);
+  EXPECT_EQ(p.GetPathName(), dir.file("own.kwr"));
+  EXPECT_TRUE(p.IsModified());
+  CKitwrightProject q;
+  ASSERT_EQ(kw::LoadProject(q, dir.file("copy.kwr")), kw::kProjectOk);
+  EXPECT_EQ(q.m_strProductName, "changed");
+  EXPECT_EQ(kw::SaveProjectCopy(p, dir.file("no/such/dir/copy.kwr")), kw::kProjectBadPath);
+}
+
 // Files written by the other platform's compound file code (see
 // tests/data/projfile/README) hold the same "Contents" as this build writes.
 TEST(CrossPlatform, ReadsTheOtherImplementationsFiles) {
