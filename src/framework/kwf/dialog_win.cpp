@@ -70,6 +70,10 @@ INT_PTR CALLBACK Dialog::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
   } else {
     self = reinterpret_cast<Dialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
   }
+  return Dispatch(self, hwnd, msg, wParam, lParam);
+}
+
+INT_PTR Dialog::Dispatch(Dialog* self, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!self)
     return FALSE;
   INT_PTR result = FALSE;

@@ -69,6 +69,9 @@ class Dialog {
   HWND CreateModeless(HWND parent);
   void EndDialog(INT_PTR result);
   static INT_PTR CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  // The message to the overridables of a dialog found by a procedure
+  // (exceptions reported, never passed to the system).
+  static INT_PTR Dispatch(Dialog* self, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
  protected:
   // Overridables
@@ -90,16 +93,9 @@ class Dialog {
 };
 
 // A page of a property sheet, built from a template of the resource library.
-class PropPage {
+class PropPage : public Dialog {
  public:
-  explicit PropPage(UINT templateId) : templateId_(templateId) {}
-  virtual ~PropPage() = default;
-  PropPage(const PropPage&) = delete;
-  PropPage& operator=(const PropPage&) = delete;
-
-  // Attributes
-  HWND Handle() const { return hwnd_; }
-  UINT TemplateId() const { return templateId_; }
+  explicit PropPage(UINT templateId) : Dialog(templateId) {}
 
   // Operations
   // Enables or disables the sheet's Apply button for this page.
@@ -108,20 +104,14 @@ class PropPage {
 
  protected:
   // Overridables
-  virtual bool OnInitDialog() { return true; }
-  virtual bool OnCommand(WORD id, WORD code, HWND control) { return false; }
+  // A page has no OK or Cancel of its own: nothing is ended here.
+  bool OnCommand(WORD id, WORD code, HWND control) override { return false; }
   // OK and Apply; false keeps the sheet open on this page.
   virtual bool OnApply() { return true; }
   // Cancel.
   virtual void OnReset() {}
-  virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) {
-    return false;
-  }
-
-  HWND hwnd_ = nullptr;
-
- private:
-  UINT templateId_;
+  // Turns the sheet's notifications into OnApply and OnReset.
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
 };
 
 // A property sheet with OK, Cancel and Apply over pages the caller owns.

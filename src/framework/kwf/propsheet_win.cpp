@@ -1,7 +1,6 @@
 // PropSheet and PropPage over the common controls' property sheet.
 #include "framework.h"
 
-#include "errors.h"
 #include "reslang.h"
 
 #include <commctrl.h>
@@ -30,35 +29,25 @@ INT_PTR CALLBACK PropPage::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
   } else {
     self = reinterpret_cast<PropPage*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
   }
-  if (!self)
-    return FALSE;
-  INT_PTR result = FALSE;
-  try {
-    if (msg == WM_INITDIALOG) {
-      result = self->OnInitDialog() ? TRUE : FALSE;
-    } else if (msg == WM_COMMAND) {
-      result = self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-    } else if (msg == WM_NOTIFY &&
-               reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(PSN_APPLY)) {
-      bool ok = self->OnApply();
-      ::SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, ok ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE);
-      result = TRUE;
-    } else if (msg == WM_NOTIFY &&
-               reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(PSN_RESET)) {
-      self->OnReset();
-      result = TRUE;
-    } else if (!self->OnMessage(msg, wParam, lParam, &result)) {
-      result = FALSE;
-    }
-  } catch (...) {
-    ReportCaughtException(__FILE__, __LINE__);
-    result = FALSE;
+  return Dispatch(self, hwnd, msg, wParam, lParam);
+}
+
+bool PropPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) {
+  if (msg != WM_NOTIFY)
+    return false;
+  UINT code = reinterpret_cast<NMHDR*>(lParam)->code;
+  if (code == static_cast<UINT>(PSN_APPLY)) {
+    bool ok = OnApply();
+    ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, ok ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE);
+    *result = TRUE;
+    return true;
   }
-  if (msg == WM_NCDESTROY) {
-    ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
-    self->hwnd_ = nullptr;
+  if (code == static_cast<UINT>(PSN_RESET)) {
+    OnReset();
+    *result = TRUE;
+    return true;
   }
-  return result;
+  return false;
 }
 
 PropSheet::~PropSheet() { DestroyModeless(); }
