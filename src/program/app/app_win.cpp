@@ -192,6 +192,8 @@ bool CKitwrightApp::InitInstance(const char* commandLine, int show) {
 }
 
 bool CKitwrightApp::OnIdle(long count) {
+  if (count == 0 && frame_)
+    frame_->UpdateIndicators();
   if (splash_.IsShown()) {
     if (::GetTickCount() - startTick_ < kSplashMs)
       return true;

@@ -34,6 +34,8 @@ class CKitwrightWnd : public CShadeCapFrame {
   bool CreateFrame(HINSTANCE instance);
   static void UnregisterClass(HINSTANCE instance);
   void SetStatusText(const char* text);
+  // The CAP and NUM panes, from the keyboard (on idle).
+  void UpdateIndicators();
   void UpdateTitle(const std::string& documentTitle);
   // The enable rule of a command the frame or the application handles.
   bool CommandEnabled(UINT id, bool* enabled) const;

@@ -103,12 +103,7 @@ bool CKitwrightWnd::OnCreate() {
   int parts[3] = {client.right - 80, client.right - 40, -1};
   ::SendMessageA(status_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
   SetStatusText(kwf::LoadResString(kIdleStringId).c_str());
-  if (::GetKeyState(VK_CAPITAL) & 1)
-    ::SendMessageA(status_, SB_SETTEXTA, 1,
-                   reinterpret_cast<LPARAM>(kwf::LoadResString(0xE701).c_str()));
-  if (::GetKeyState(VK_NUMLOCK) & 1)
-    ::SendMessageA(status_, SB_SETTEXTA, 2,
-                   reinterpret_cast<LPARAM>(kwf::LoadResString(0xE702).c_str()));
+  UpdateIndicators();
 
   RECT area = {0, 0, client.right, client.bottom};
   if (!view_.CreateView(hwnd_, area, instance_))
@@ -140,6 +135,26 @@ void CKitwrightWnd::Layout() {
   if (view_.Handle())
     ::SetWindowPos(view_.Handle(), nullptr, 0, top, client.right, bottom - top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CKitwrightWnd::UpdateIndicators() {
+  if (!status_)
+    return;
+  // CAP and NUM show while their keys are toggled on.
+  const struct {
+    int pane;
+    int key;
+    UINT text;
+  } indicators[] = {{1, VK_CAPITAL, 0xE701}, {2, VK_NUMLOCK, 0xE702}};
+  for (const auto& i : indicators) {
+    std::string want = (::GetKeyState(i.key) & 1) ? kwf::LoadResString(i.text) : std::string();
+    char now[32] = {};
+    if (LOWORD(::SendMessageA(status_, SB_GETTEXTLENGTHA, static_cast<WPARAM>(i.pane), 0)) < sizeof now)
+      ::SendMessageA(status_, SB_GETTEXTA, static_cast<WPARAM>(i.pane), reinterpret_cast<LPARAM>(now));
+    if (want != now)
+      ::SendMessageA(status_, SB_SETTEXTA, static_cast<WPARAM>(i.pane),
+                     reinterpret_cast<LPARAM>(want.c_str()));
+  }
 }
 
 void CKitwrightWnd::SetStatusText(const char* text) {

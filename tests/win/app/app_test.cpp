@@ -1183,6 +1183,95 @@ TEST_F(AppTest, SendIsOfferedOnlyWithMail) {
   EXPECT_EQ(::GetMenuState(file, 0xE10C, MF_BYCOMMAND) & MF_GRAYED, 0u);
 }
 
+// A page that records what the view tells it.
+class RecordingClient : public CTabClient {
+ public:
+  using CTabClient::CTabClient;
+  void UpdateFromProject(CKitwrightProject* project, uint32_t hint) override {
+    hints.push_back(hint);
+    lastProject = project;
+  }
+  void ActivateClient(bool activate) override {
+    activations.push_back(activate);
+    CTabClient::ActivateClient(activate);
+  }
+  std::vector<uint32_t> hints;
+  std::vector<bool> activations;
+  CKitwrightProject* lastProject = nullptr;
+};
+
+TEST_F(AppTest, ATenthPageIsNumberedZeroAndHearsEveryUpdate) {
+  ASSERT_TRUE(Start());
+  RECT before;
+  ::GetWindowRect(Frame(), &before);
+  // A smaller page than the others: the window keeps its size.
+  RecordingClient extra(71, "Ten & more");
+  ASSERT_TRUE(View().AddClient(&extra));
+  RECT after;
+  ::GetWindowRect(Frame(), &after);
+  EXPECT_TRUE(::EqualRect(&before, &after));
+  EXPECT_EQ(extra.hints, std::vector<uint32_t>{0});
+  EXPECT_EQ(extra.lastProject, &app_->Project());
+  EXPECT_FALSE(::IsWindowVisible(extra.Handle()));
+
+  HMENU tabs = OpenTabsMenu();
+  ASSERT_EQ(::GetMenuItemCount(tabs), 10);
+  EXPECT_EQ(MenuText(tabs, 9), "&0 Ten && more");
+
+  Command(0x9009);
+  EXPECT_EQ(View().GetActiveTab(), 9);
+  EXPECT_EQ(extra.activations, std::vector<bool>{true});
+  EXPECT_TRUE(::IsWindowVisible(extra.Handle()));
+  // The active tab again: no activation.
+  EXPECT_TRUE(View().SetActiveTab(9));
+  EXPECT_EQ(extra.activations, std::vector<bool>{true});
+  EXPECT_FALSE(View().SetActiveTab(10));
+  Command(0x9000);
+  EXPECT_EQ(extra.activations, (std::vector<bool>{true, false}));
+
+  // Build Options tells every page with bit 31 set; a new project with 0.
+  extra.hints.clear();
+  g_sheetAnswer = [&](kwf::PropSheet& sheet) {
+    return RunSheet(sheet, [&](kwf::PropSheet& s) {
+      ::SendMessageA(::GetDlgItem(s.Page(0)->Handle(), CDiskSizePropPage::kCombo), CB_SETCURSEL, 5, 0);
+    });
+  };
+  Command(0x8503);
+  EXPECT_EQ(extra.hints, std::vector<uint32_t>{0x80000000u});
+  g_answers.assign({IDNO});
+  Command(0xE100);
+  EXPECT_EQ(extra.hints, (std::vector<uint32_t>{0x80000000u, 0}));
+  // The page leaves with the view's end.
+  g_answers.assign({IDNO});
+  Close();
+  EXPECT_EQ(extra.Handle(), nullptr);
+}
+
+TEST_F(AppTest, StatusBarShowsCapsAndNumLockOnIdle) {
+  ASSERT_TRUE(Start());
+  HWND status = app_->Frame()->StatusBar();
+  auto pane = [&](int i) {
+    char text[32] = {};
+    ::SendMessageA(status, SB_GETTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+    return std::string(text);
+  };
+  BYTE keys[256];
+  ASSERT_TRUE(::GetKeyboardState(keys));
+  const BYTE caps = keys[VK_CAPITAL], num = keys[VK_NUMLOCK];
+  for (bool on : {true, false}) {
+    keys[VK_CAPITAL] = on ? 1 : 0;
+    keys[VK_NUMLOCK] = on ? 0 : 1;
+    ASSERT_TRUE(::SetKeyboardState(keys));
+    ::PostMessageA(Frame(), WM_NULL, 0, 0);
+    app_->PumpOnce(0);
+    EXPECT_EQ(pane(1), on ? "CAP" : "") << on;
+    EXPECT_EQ(pane(2), on ? "" : "NUM") << on;
+  }
+  keys[VK_CAPITAL] = caps;
+  keys[VK_NUMLOCK] = num;
+  ::SetKeyboardState(keys);
+}
+
 TEST(TabTemplate, CaptionRulesAndStyleMask) {
   // style, exstyle, count, x, y, cx, cy, then menu, class, title as words.
   auto header = [](std::vector<uint16_t> tail) {
