@@ -14,6 +14,7 @@
 #include "tutorial.h"
 
 #include <commctrl.h>
+#include <shlwapi.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -895,9 +896,15 @@ TEST_F(AppTest, OptionsExtensionsPageListsTheExtensionsUnlessSwitchedOff) {
   std::sort(languages.begin(), languages.end());
   EXPECT_EQ(languages, (std::vector<LRESULT>{1031, 1033}));
 
+  // The per-machine switch, under a key of the test's own: the program's
+  // per-machine section stays unwritten.
+  const char kTestCompany[] = "SOFTWARE\\Kitwright App Tests";
+  ProfileSetRegistryBase("SOFTWARE\\Kitwright App Tests\\Options");
   ProfileWriteInt("Settings", "DisplayExtensionsPage", 0);
   Command(0x8401);
-  ProfileWriteInt("Settings", "DisplayExtensionsPage", 1);
+  SHDeleteKeyA(HKEY_LOCAL_MACHINE, kTestCompany);
+  SHDeleteKeyA(HKEY_CURRENT_USER, kTestCompany);
+  ProfileSetRegistryBase(kProfileKeyPath);
   EXPECT_EQ(pages, 1);
 }
 
@@ -1031,6 +1038,49 @@ TEST_F(AppTest, FlatToolbarHasItsGripFloatsAndDocksAgain) {
   EXPECT_EQ(bar.FloatWindow(), nullptr);
   EXPECT_EQ(::GetParent(tb), Frame());
   EXPECT_EQ(viewTop(), docked);
+}
+
+TEST_F(AppTest, ToolbarDraggedByItsGripFloatsAndDropsBackOnTheTop) {
+  ProfileWriteInt("U:Settings", "FlatToolbar", 1);
+  ASSERT_TRUE(Start());
+  WaitForSplash();
+  CToolBarEx& bar = app_->Frame()->ToolBarEx();
+  HWND tb = bar.Handle();
+  RECT r;
+  ::GetWindowRect(tb, &r);
+  const int gripX = 4, gripY = (r.bottom - r.top) / 2;
+  auto drag = [&](POINT from, POINT to) {
+    ::SetCursorPos(from.x, from.y);
+    POINT local = from;
+    ::ScreenToClient(tb, &local);
+    ::SendMessageA(tb, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(local.x, local.y));
+    ::SetCursorPos(to.x, to.y);
+    local = to;
+    ::ScreenToClient(tb, &local);
+    ::SendMessageA(tb, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(local.x, local.y));
+    ::SendMessageA(tb, WM_LBUTTONUP, 0, MAKELPARAM(local.x, local.y));
+  };
+  // A click without a move leaves it docked.
+  POINT grip = {r.left + gripX, r.top + gripY};
+  drag(grip, grip);
+  EXPECT_FALSE(bar.IsFloating());
+  // Dragged down into the pages: it floats where it was dropped.
+  drag(grip, {grip.x + 150, grip.y + 200});
+  ASSERT_TRUE(bar.IsFloating());
+  RECT floating;
+  ::GetWindowRect(bar.FloatWindow(), &floating);
+  EXPECT_EQ(floating.left, r.left + 150);
+  EXPECT_EQ(floating.top, r.top + 200);
+  // Dragged onto the top of the frame: docked again.
+  ::GetWindowRect(tb, &r);
+  POINT background = {r.right - 3, r.top + 3};
+  RECT frameClient;
+  ::GetClientRect(Frame(), &frameClient);
+  POINT top = {10, 5};
+  ::ClientToScreen(Frame(), &top);
+  drag(background, top);
+  EXPECT_FALSE(bar.IsFloating());
+  EXPECT_EQ(::GetParent(tb), Frame());
 }
 
 TEST_F(AppTest, FlatToolbarPaintsEtchedSeparatorsAndGrip) {
