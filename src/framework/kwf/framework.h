@@ -2,6 +2,7 @@
 //   Window       a window whose procedure is ours (this in GWLP_USERDATA)
 //   Dialog       modal and modeless dialogs from the resource library
 //   PropSheet, PropPage  property sheets from templates of the library
+//   DocTemplate  the document strings and the shell registration of a type
 //   Application  instance initialisation, idle passes, the message loop
 // plus message boxes captioned with the application title, the standard
 // command line, and the seams through which tests answer modal boxes.
@@ -9,6 +10,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -150,6 +152,36 @@ class PropSheet {
 // Centres a window on its owner (the screen without one).
 void CenterWindow(HWND hwnd);
 
+// The single-document template: the resource id that names the document
+// strings, the menu, the accelerators and the icon of a document type.
+class DocTemplate {
+ public:
+  // The seven "\n"-separated parts of the document string.
+  enum DocString {
+    kWindowTitle, kDocName, kFileNewName, kFilterName, kFilterExt, kRegFileTypeId,
+    kRegFileTypeName,
+  };
+  explicit DocTemplate(UINT resourceId) : resourceId_(resourceId) {}
+
+  // Attributes
+  UINT ResourceId() const { return resourceId_; }
+  // A part of the document string ("" when missing).
+  std::string GetDocString(DocString index) const;
+  // The filter of the file dialogs: "<name>\0*<ext>\0\0".
+  std::string FileFilter() const;
+
+  // Operations
+  // Reads the document string from the current resource library.
+  void LoadStrings();
+  // The document type in the shell: the extension, the type with its name
+  // and icon, and the open, print and print-to commands of the program.
+  void RegisterShellFileTypes() const;
+
+ private:
+  UINT resourceId_;
+  std::string parts_[7];
+};
+
 // The standard command line: an optional file name.
 struct CommandLineInfo {
   enum ShellCommand { kFileNothing = -1, kFileNew = 0, kFileOpen = 1 };
@@ -181,6 +213,11 @@ class Application {
   void SetTitle(const std::string& title);
   const std::string& HelpFile() const { return helpFile_; }
   void SetHelpFile(const std::string& file) { helpFile_ = file; }
+  // The document template the application was given (one document type).
+  DocTemplate* GetDocTemplate() const { return docTemplate_.get(); }
+  void AddDocTemplate(std::unique_ptr<DocTemplate> docTemplate) {
+    docTemplate_ = std::move(docTemplate);
+  }
 
   // Operations
   int Run(const char* commandLine, int show);
@@ -208,6 +245,7 @@ class Application {
   HACCEL accelerators_ = nullptr;
   std::string title_;
   std::string helpFile_;
+  std::unique_ptr<DocTemplate> docTemplate_;
   bool quit_ = false;
   int exitCode_ = 0;
   long idleCount_ = 0;

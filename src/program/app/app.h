@@ -53,6 +53,9 @@ class CKitwrightApp : public kwf::Application, public IProjectViews {
   // The document title: the file's name, or the default name when unsaved.
   std::string DocumentTitle() const;
   std::vector<std::string> RecentFiles() const;
+  // The document type's extension (".kwr") and file-dialog filter.
+  std::string DocExtension() const;
+  std::string DocFilter() const;
 
   // Operations
   // Where the LNG libraries are (tests); empty: <program folder>\LNG\.

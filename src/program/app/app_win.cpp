@@ -56,29 +56,19 @@ bool IsWin32s() {
   return ::GetVersionExA(&os) && os.dwPlatformId == VER_PLATFORM_WIN32s;
 }
 
-// The document type in the shell: .kwr opens and prints with this program.
-void RegisterShellFileTypes(const std::string& typeId, const std::string& typeName) {
-  char exe[MAX_PATH] = {};
-  ::GetModuleFileNameA(nullptr, exe, sizeof exe);
-  std::string quoted = std::string("\"") + exe + "\"";
-  const std::pair<std::string, std::string> keys[] = {
-      {".kwr", typeId},
-      {typeId, typeName},
-      {typeId + "\\DefaultIcon", std::string(exe) + ",0"},
-      {typeId + "\\shell\\open\\command", quoted + " \"%1\""},
-      {typeId + "\\shell\\print\\command", quoted + " /p \"%1\""},
-      {typeId + "\\shell\\printto\\command", quoted + " /pt \"%1\" \"%2\" \"%3\" \"%4\""},
-  };
-  for (const auto& [key, value] : keys) {
-    HKEY handle;
-    if (::RegCreateKeyA(HKEY_CLASSES_ROOT, key.c_str(), &handle) != ERROR_SUCCESS)
-      continue;
-    ::RegSetValueA(handle, nullptr, REG_SZ, value.c_str(), static_cast<DWORD>(value.size()));
-    ::RegCloseKey(handle);
-  }
+}  // namespace
+
+std::string CKitwrightApp::DocExtension() const {
+  return GetDocTemplate() ? GetDocTemplate()->GetDocString(kwf::DocTemplate::kFilterExt)
+                          : std::string(".kwr");
 }
 
-}  // namespace
+std::string CKitwrightApp::DocFilter() const {
+  if (GetDocTemplate())
+    return GetDocTemplate()->FileFilter();
+  static const char kFilter[] = "Kitwright Projects (*.kwr)\0*.kwr\0";
+  return std::string(kFilter, sizeof kFilter);
+}
 
 CKitwrightApp* GetKitwrightApp() { return static_cast<CKitwrightApp*>(kwf::GetApp()); }
 
@@ -140,8 +130,11 @@ bool CKitwrightApp::InitInstance(const char* commandLine, int show) {
   }
 
   ::OleInitialize(nullptr);
+  auto docTemplate = std::make_unique<kwf::DocTemplate>(kDocStrings);
+  docTemplate->LoadStrings();
+  AddDocTemplate(std::move(docTemplate));
   project_.SetViews(this);
-  RegisterShellFileTypes(kwf::ResSubString(kDocStrings, 5), kwf::ResSubString(kDocStrings, 6));
+  GetDocTemplate()->RegisterShellFileTypes();
 
   classesRegistered_ = true;
   if (!RegisterBitmapControl(instance_) && ReportWindowClassError(kBitmapControlClass)) {
@@ -276,7 +269,8 @@ void CKitwrightApp::UpdateAllViews(uint32_t hint) {
 std::string CKitwrightApp::DocumentTitle() const {
   const std::string& path = project_.GetPathName();
   if (path.empty()) {
-    std::string untitled = kwf::ResSubString(kDocStrings, 1);
+    std::string untitled =
+        GetDocTemplate() ? GetDocTemplate()->GetDocString(kwf::DocTemplate::kDocName) : std::string();
     return untitled.empty() ? "Untitled" : untitled;
   }
   size_t slash = path.find_last_of("\\/");
@@ -309,9 +303,8 @@ bool CKitwrightApp::OnFileNew() {
 }
 
 bool CKitwrightApp::OnFileOpen() {
-  std::string filter = kwf::ResSubString(kDocStrings, 3);
-  std::string ext = kwf::ResSubString(kDocStrings, 4);
-  std::string filters = filter + '\0' + "*" + ext + '\0' + '\0';
+  std::string filters = DocFilter();
+  std::string ext = DocExtension();
   std::string path;
   if (!kwf::PromptFileName(MainWindow(), true, filters.c_str(), ext.empty() ? nullptr : ext.c_str() + 1,
                            &path))
@@ -351,9 +344,8 @@ bool CKitwrightApp::OnFileSave() {
 }
 
 bool CKitwrightApp::OnFileSaveAs() {
-  std::string filter = kwf::ResSubString(kDocStrings, 3);
-  std::string ext = kwf::ResSubString(kDocStrings, 4);
-  std::string filters = filter + '\0' + "*" + ext + '\0' + '\0';
+  std::string filters = DocFilter();
+  std::string ext = DocExtension();
   std::string path = project_.GetPathName();
   if (path.empty())
     path = DocumentTitle() + ext;
@@ -396,7 +388,7 @@ void CKitwrightApp::OnFileSendMail() {
     return;
   }
   std::string name = DocumentTitle();
-  std::string ext = kwf::ResSubString(kDocStrings, 4);
+  std::string ext = DocExtension();
   if (name.find('.') == std::string::npos)
     name += ext.empty() ? ".kwr" : ext;
   ULONG result = MAPI_E_FAILURE;

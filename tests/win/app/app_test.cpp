@@ -431,6 +431,43 @@ TEST_F(AppTest, HelpGoesToTheLibrarysHelpFileWithContextAsPopup) {
   EXPECT_EQ(calls[1].command, static_cast<UINT>(HELP_FINDER));
 }
 
+TEST_F(AppTest, DocumentTemplateHoldsTheSevenStringsAndRegistersTheFileType) {
+  ASSERT_TRUE(Start());
+  kwf::DocTemplate* t = app_->GetDocTemplate();
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->ResourceId(), 0x6FFFu);
+  using D = kwf::DocTemplate;
+  const std::pair<D::DocString, const char*> parts[] = {
+      {D::kWindowTitle, "Kitwright"}, {D::kDocName, "Untitled"}, {D::kFileNewName, "Project"},
+      {D::kFilterName, "Kitwright Projects (*.kwr)"}, {D::kFilterExt, ".kwr"},
+      {D::kRegFileTypeId, "KitwrightProject"}, {D::kRegFileTypeName, "Kitwright Project"}};
+  for (const auto& [index, text] : parts)
+    EXPECT_EQ(t->GetDocString(index), text) << index;
+  EXPECT_EQ(t->FileFilter(), std::string("Kitwright Projects (*.kwr)\0*.kwr\0\0", 34));
+
+  auto value = [](const char* key) {
+    char text[MAX_PATH + 64] = {};
+    LONG size = sizeof text;
+    if (::RegQueryValueA(HKEY_CLASSES_ROOT, key, text, &size) != ERROR_SUCCESS)
+      return std::string("(none)");
+    return std::string(text);
+  };
+  char exe[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, exe, sizeof exe);
+  EXPECT_EQ(value(".kwr"), "KitwrightProject");
+  EXPECT_EQ(value("KitwrightProject"), "Kitwright Project");
+  EXPECT_EQ(value("KitwrightProject\\DefaultIcon"), std::string(exe) + ",0");
+  EXPECT_EQ(value("KitwrightProject\\shell\\open\\command"), "\"" + std::string(exe) + "\" \"%1\"");
+  EXPECT_EQ(value("KitwrightProject\\shell\\print\\command"),
+            "\"" + std::string(exe) + "\" /p \"%1\"");
+
+  // A template whose string is missing has empty parts.
+  kwf::DocTemplate none(0x6FFE);
+  none.LoadStrings();
+  EXPECT_EQ(none.GetDocString(D::kFilterExt), "");
+  EXPECT_EQ(none.FileFilter(), std::string("\0*\0\0", 4));
+}
+
 TEST_F(AppTest, NoWelcomeWhenSwitchedOff) {
   ASSERT_TRUE(Start());
   ASSERT_TRUE(PumpUntil([&] { return app_->IdleDone(); }));
