@@ -303,7 +303,14 @@ void CKitwrightWnd::OnWhatsThis() {
   DWORD context = 0;
   bool done = false;
   MSG msg;
-  while (!done && ::GetCapture() == hwnd_ && ::GetMessageA(&msg, nullptr, 0, 0)) {
+  while (!done && ::GetCapture() == hwnd_) {
+    BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      // The quit belongs to the main loop.
+      if (got == 0)
+        ::PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
     switch (msg.message) {
       case WM_LBUTTONDOWN:
       case WM_NCLBUTTONDOWN: {
@@ -324,10 +331,6 @@ void CKitwrightWnd::OnWhatsThis() {
       case WM_NCMOUSEMOVE:
       case WM_SETCURSOR:
         ::SetCursor(::LoadCursorA(nullptr, IDC_HELP));
-        break;
-      case WM_QUIT:
-        ::PostQuitMessage(static_cast<int>(msg.wParam));
-        done = true;
         break;
       default:
         ::TranslateMessage(&msg);

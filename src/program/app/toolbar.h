@@ -1,5 +1,6 @@
 // CToolBarEx: the main window's toolbar, flat where the common controls
-// can draw it so, docked at the top of its frame or floating beside it.
+// can draw it so, docked at the top of its frame or floating beside it. It
+// answers the help hit test with a button's command plus 0x10000.
 #pragma once
 
 #include <windows.h>

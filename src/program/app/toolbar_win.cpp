@@ -1,6 +1,7 @@
 // CToolBarEx: flat drawing, the grip, docking and floating.
 #include "toolbar.h"
 
+#include "framework.h"
 #include "reslang.h"
 
 namespace {
@@ -330,6 +331,17 @@ LRESULT CToolBarEx::OnBarMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       FlyBy(lParam);
       break;
+    case kwf::kMsgHelpHitTest: {
+      // A button's help is its command's: the command plus 0x10000.
+      POINT local = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      LRESULT index = ::SendMessageA(hwnd_, TB_HITTEST, 0, reinterpret_cast<LPARAM>(&local));
+      TBBUTTON button = {};
+      if (index < 0 ||
+          !::SendMessageA(hwnd_, TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&button)) ||
+          (button.fsStyle & TBSTYLE_SEP))
+        return 0;
+      return 0x10000 + button.idCommand;
+    }
     case WM_MOUSELEAVE:
       if (hotCommand_) {
         hotCommand_ = 0;

@@ -1204,6 +1204,21 @@ TEST_F(AppTest, HelpHitTestNamesTheControlUnderThePoint) {
   EXPECT_EQ(calls[0].first, static_cast<UINT>(HELP_CONTEXTPOPUP));
   EXPECT_EQ(calls[0].second, id + 0x50000);
   EXPECT_EQ(StatusText(), "Ready");
+  // On the toolbar a button answers with its command.
+  HWND tb = app_->Frame()->ToolBar();
+  RECT button;
+  ASSERT_TRUE(::SendMessageA(tb, TB_GETITEMRECT, 4, reinterpret_cast<LPARAM>(&button)));
+  POINT onBuild = {(button.left + button.right) / 2, (button.top + button.bottom) / 2};
+  ::ClientToScreen(tb, &onBuild);
+  ::SetCursorPos(onBuild.x, onBuild.y);
+  ::PostMessageA(Frame(), WM_LBUTTONDOWN, 0, 0);
+  Command(0xE145);
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[1].second, 0x18500u);
+  // Escape leaves the mode without help.
+  ::PostMessageA(Frame(), WM_KEYDOWN, VK_ESCAPE, 0);
+  Command(0xE145);
+  EXPECT_EQ(calls.size(), 2u);
   kwf::SetHelpSeam(nullptr);
 }
 
