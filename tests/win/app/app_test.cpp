@@ -904,6 +904,14 @@ TEST_F(AppTest, OptionsLanguageChangeTellsOfTheRestartOnce) {
   EXPECT_EQ(ProfileGetInt("U:Settings", "Language", 0), 1031u);
   // The interface keeps its language until the next start.
   EXPECT_EQ(kwf::LoadResString(49), "Options");
+
+  // A language of no library counts as English: OK without a choice keeps it.
+  ProfileWriteInt("U:Settings", "Language", 1036);
+  g_boxes.clear();
+  g_sheetAnswer = [&](kwf::PropSheet& sheet) { return RunSheet(sheet, [](kwf::PropSheet&) {}); };
+  Command(0x8401);
+  EXPECT_TRUE(g_boxes.empty());
+  EXPECT_EQ(ProfileGetInt("U:Settings", "Language", 0), 1036u);
   ProfileWriteInt("U:Settings", "Language", 1033);
 }
 
