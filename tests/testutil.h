@@ -49,6 +49,17 @@ inline void WriteFile(const std::string& path, const std::string& data) {
   WriteFile(path, std::vector<uint8_t>(data.begin(), data.end()));
 }
 
+// A path of the build machine as a Windows program under Wine sees it:
+// "/x/y" becomes "Z:\\x\\y". Other builds take it as it is.
+inline std::string HostPath(std::string path) {
+#ifdef _WIN32
+  if (!path.empty() && path[0] == '/') path = "Z:" + path;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+#endif
+  return path;
+}
+
 inline std::vector<uint8_t> Bytes(std::initializer_list<int> b) {
   std::vector<uint8_t> v;
   for (int x : b) v.push_back(static_cast<uint8_t>(x));

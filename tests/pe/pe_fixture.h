@@ -5,17 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "../testutil.h"
+
 namespace petest {
 
-// A path the build under test can open (Unix paths go through drive Z: under Wine).
-inline std::string HostPath(std::string path) {
-#ifdef _WIN32
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
-#endif
-  return path;
-}
-
-inline std::string CommittedFixture() { return HostPath(std::string(KW_TEST_DATA_DIR) + "/pe/fixture.dll"); }
+// The committed fixture, where the build under test can open it.
+inline std::string CommittedFixture() { return kwtest::HostPath(std::string(KW_TEST_DATA_DIR) + "/pe/fixture.dll"); }
 
 inline uint32_t Get32(const std::vector<uint8_t>& b, size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);

@@ -12,7 +12,7 @@ namespace {
 std::vector<std::string> Images() {
   char system[MAX_PATH];
   const UINT n = GetSystemDirectoryA(system, MAX_PATH);
-  return {petest::CommittedFixture(), petest::HostPath(KW_PE_BUILT_FIXTURE),
+  return {petest::CommittedFixture(), kwtest::HostPath(KW_PE_BUILT_FIXTURE),
           std::string(system, n) + "\\kernel32.dll", std::string(system, n) + "\\user32.dll"};
 }
 
@@ -46,7 +46,7 @@ class DataModule {
 };
 
 TEST(PeWindows, StringsMatchLoadString) {
-  for (const std::string& path : {petest::CommittedFixture(), petest::HostPath(KW_PE_BUILT_FIXTURE)}) {
+  for (const std::string& path : {petest::CommittedFixture(), kwtest::HostPath(KW_PE_BUILT_FIXTURE)}) {
     DataModule module(path);
     ASSERT_NE(module.get(), nullptr) << path;
     kw::PeImage image;
@@ -64,7 +64,7 @@ TEST(PeWindows, StringsMatchLoadString) {
 }
 
 TEST(PeWindows, RawResourcesMatchFindResource) {
-  const std::string path = petest::HostPath(KW_PE_BUILT_FIXTURE);
+  const std::string path = kwtest::HostPath(KW_PE_BUILT_FIXTURE);
   DataModule module(path);
   ASSERT_NE(module.get(), nullptr);
   for (WORD type : {WORD(10), WORD(258), WORD(16)}) {

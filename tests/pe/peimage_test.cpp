@@ -12,7 +12,7 @@ namespace {
 std::vector<std::string> Fixtures() {
   std::vector<std::string> list{CommittedFixture()};
 #ifdef KW_PE_BUILT_FIXTURE
-  list.push_back(petest::HostPath(KW_PE_BUILT_FIXTURE));
+  list.push_back(kwtest::HostPath(KW_PE_BUILT_FIXTURE));
 #endif
   return list;
 }
@@ -28,7 +28,7 @@ TEST(PeImage, ReadsHeadersOfBothWidths) {
   }
 #ifdef KW_PE_BUILT_FIXTURE
   kw::PeImage built;
-  ASSERT_TRUE(built.Open(petest::HostPath(KW_PE_BUILT_FIXTURE)));
+  ASSERT_TRUE(built.Open(kwtest::HostPath(KW_PE_BUILT_FIXTURE)));
   EXPECT_EQ(built.is64(), sizeof(void*) == 8);
 #endif
 }

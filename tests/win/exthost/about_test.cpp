@@ -12,16 +12,6 @@
 
 namespace {
 
-std::string HostPath(const char* path) {
-  std::string p = path;
-  if (!p.empty() && p[0] == '/')
-    p = "Z:" + p;
-  for (char& c : p)
-    if (c == '/')
-      c = '\\';
-  return p;
-}
-
 struct Seen {
   std::atomic<bool> found{false};
   RECT rect{};
@@ -50,8 +40,8 @@ void AnswerDialog(HWND parent, Seen* seen) {
 class AboutTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    CopyFileA(HostPath(KW_EXT_ENGLISH).c_str(), (dir_.path() + "\\KWRXT329.DLL").c_str(), FALSE);
-    CopyFileA(HostPath(KW_EXT_GERMAN).c_str(), (dir_.path() + "\\KWRXT327.DLL").c_str(), FALSE);
+    CopyFileA(kwtest::HostPath(KW_EXT_ENGLISH).c_str(), (dir_.path() + "\\KWRXT329.DLL").c_str(), FALSE);
+    CopyFileA(kwtest::HostPath(KW_EXT_GERMAN).c_str(), (dir_.path() + "\\KWRXT327.DLL").c_str(), FALSE);
     host_ = std::make_unique<CIKitwrightExtension>(dir_.path());
   }
   HWND MakeParent(int x, int y, int w, int h) {

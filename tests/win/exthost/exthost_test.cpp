@@ -16,17 +16,9 @@
 namespace {
 
 // Build paths are the build machine's; under Wine its root is drive Z:.
-std::string HostPath(const char* path) {
-  std::string p = path;
-  if (!p.empty() && p[0] == '/')
-    p = "Z:" + p;
-  std::replace(p.begin(), p.end(), '/', '\\');
-  return p;
-}
-
-const std::string kEnglish = HostPath(KW_EXT_ENGLISH);
-const std::string kGerman = HostPath(KW_EXT_GERMAN);
-const std::string kResourceLibrary = HostPath(KW_RES_FIXTURE);
+const std::string kEnglish = kwtest::HostPath(KW_EXT_ENGLISH);
+const std::string kGerman = kwtest::HostPath(KW_EXT_GERMAN);
+const std::string kResourceLibrary = kwtest::HostPath(KW_RES_FIXTURE);
 
 // A temporary LNG folder filled with copies of the given libraries.
 class LngFolder {
@@ -352,7 +344,7 @@ std::string DebugOutput::text_;
 
 TEST(DropSetupFailureTest, MissingLoaderIsReportedAndWritesNothing) {
   LngFolder lng;
-  lng.Add(HostPath(KW_EXT_NOLOADER), "KWRXT99.DLL");
+  lng.Add(kwtest::HostPath(KW_EXT_NOLOADER), "KWRXT99.DLL");
   CIKitwrightExtension host(lng.path());
   ILanguageExtension* ext = host.Find(1036);
   ASSERT_NE(ext, nullptr);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "../../testutil.h"
 #include "loader_map.h"
 
 namespace {
@@ -13,18 +14,8 @@ namespace {
 using kw::LoaderMapResult;
 using Image = std::vector<uint8_t>;
 
-std::string HostPath(const char* path) {
-  std::string p = path;
-  if (!p.empty() && p[0] == '/')
-    p = "Z:" + p;
-  for (char& c : p)
-    if (c == '/')
-      c = '\\';
-  return p;
-}
-
 Image LoaderOf(const char* library, WORD name) {
-  HMODULE module = LoadLibraryExA(HostPath(library).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE module = LoadLibraryExA(kwtest::HostPath(library).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!module)
     return {};
   Image image;
