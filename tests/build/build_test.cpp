@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 #include "platform/filesys.h"
 #include "projfile/projfile.h"
+#include "setupinf/setupdata.h"
 #include "zpk/reader.h"
 
 namespace {
@@ -28,6 +29,10 @@ class Strings : public kw::IStringSource {
         {0x2081, "ERROR 201: User break."},
         {0x2082, "ERROR 202: The current project must be saved before creating a setup program."},
         {0x2085, "INTERNAL ERROR 205: Kitwright could not write SETUP.EXE. Please ensure the \"%1\" directory is not read-only."},
+        {0x2089, "ERROR 209: The file \"%1\" specified in the \"%2\" folder is 4 GB or larger; a setup cannot hold it."},
+        {0x208A, "ERROR 210: The setup needs more than %u disks. Choose a larger disk size in the Build Options."},
+        {0x208B, "ERROR 211: The path of the file \"%1\" specified in the \"%2\" folder is longer than 255 characters."},
+        {0x208C, "INTERNAL ERROR 212: The build stopped on an unexpected error: %s"},
         {0x3000, "Setup build process started."},
         {0x3001, "Compressing the \"%s\" folder."},
         {0x3003, "Validating data."},
@@ -71,6 +76,7 @@ class Reporter : public kw::IBuildReporter {
   void Progress(unsigned file, unsigned total) override {
     EXPECT_LE(file, 100u);
     EXPECT_LE(total, 100u);
+    progress.push_back({file, total});
     if (cancelAfter && ++reports >= cancelAfter) cancel->store(1);
   }
   bool Has(const std::string& line) const { return std::find(log.begin(), log.end(), line) != log.end(); }
@@ -78,6 +84,7 @@ class Reporter : public kw::IBuildReporter {
     return std::count_if(log.begin(), log.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
   }
   std::vector<std::string> log, files;
+  std::vector<std::pair<unsigned, unsigned>> progress;
   int cancelAfter = 0, reports = 0;
   std::atomic<int>* cancel = nullptr;
 };
@@ -270,6 +277,19 @@ TEST_F(Fixture, ThreeDisksWithDiskMapAndReadableArchive) {
   EXPECT_TRUE(project.NeedsRebuild());
 }
 
+// Unpacks SETUP.INF, the archive's first entry, and reads it.
+void ReadSetupInf(const kw::zpk::ArchiveReader& reader, const kwtest::TempDir& dir, CSetupData& out) {
+  ASSERT_FALSE(reader.files().empty());
+  Bytes bytes;
+  ASSERT_TRUE(reader.Unpack(reader.files()[0], [&](const uint8_t* d, size_t n) {
+    bytes.insert(bytes.end(), d, d + n);
+    return true;
+  }).ok());
+  const std::string path = dir.file("unpacked.inf");
+  kwtest::WriteFile(path, bytes);
+  out.ReadFile(path);
+}
+
 // Reads the disk map back from DISK1\SETUP.EXE.
 Bytes ReadDiskMap(const std::string& exe, size_t n) {
   Bytes b = kwtest::ReadFile(exe), volumes;
@@ -313,8 +333,165 @@ TEST_F(Fixture, StaleDisksGoAndBuildsRepeatByteForByte) {
   EXPECT_FALSE(std::filesystem::exists(Out("DISK7")));
   EXPECT_TRUE(std::filesystem::exists(Out("KEEP.TXT")));
   Bytes first = kwtest::ReadFile(Out("DISK1/SETUP.EXE"));
+  // Every time the build itself writes is the clock's, however late the
+  // build runs: the fixed clock is years away from the real time.
+  {
+    kw::zpk::ArchiveReader reader;
+    ASSERT_TRUE(reader.Open(Out("DISK1/SETUP.EXE")).ok());
+    ASSERT_FALSE(reader.files().empty());
+    EXPECT_EQ(reader.files()[0].name, "SETUP.INF");
+    EXPECT_EQ(reader.files()[0].entry.mtime, 1000000000u);
+    EXPECT_EQ(reader.volumes()[0].header.created, 1000000000u);
+    EXPECT_EQ(reader.volumes()[0].header.modified, 1000000000u);
+    CSetupData inf;
+    ReadSetupInf(reader, dir, inf);
+    EXPECT_EQ(inf.m_tBuildTime, 1000000000u);
+  }
   ASSERT_EQ(Build().errors, 0u);
   EXPECT_EQ(kwtest::ReadFile(Out("DISK1/SETUP.EXE")), first);
+}
+
+TEST_F(Fixture, ArchiveNamesAreTheSetupDescriptionsSources) {
+  Save();
+  auto* billboards = new CFileFolder(":Billboard", 0x1300, project.TakeNextPackageId());
+  project.m_pPackages->AppendPackage(billboards);
+  AddFile(billboards, "bb.bmp", Random(100, 4));
+  AddFile(project.m_pPackages, "App.exe", Random(300, 5));
+  // A path relative to the project, in the project's Windows form.
+  kwtest::WriteFile(dir.file("Readme.txt"), Bytes(40, 'r'));
+  project.m_pPackages->AddFile("Readme.txt");
+  ASSERT_EQ(Build().errors, 0u) << ::testing::PrintToString(reporter.log);
+  kw::zpk::ArchiveReader reader;
+  ASSERT_TRUE(reader.Open(Out("DISK1/SETUP.EXE")).ok());
+  CSetupData inf;
+  ReadSetupInf(reader, dir, inf);
+  std::vector<std::string> sources, names;
+  for (CFileFolder* pkg = inf.m_pPackages; pkg; pkg = pkg->m_pNext)
+    if (pkg->m_dwFlags & CFileFolder::kEarly)
+      for (CFileItem* f = pkg->m_pFiles; f; f = f->m_pNext) sources.push_back(f->m_strSource);
+  for (CFileFolder* pkg = inf.m_pPackages; pkg; pkg = pkg->m_pNext)
+    if (!(pkg->m_dwFlags & CFileFolder::kEarly))
+      for (CFileItem* f = pkg->m_pFiles; f; f = f->m_pNext) sources.push_back(f->m_strSource);
+  for (size_t i = 1; i < reader.files().size(); ++i) names.push_back(reader.files()[i].entry.longName);
+  EXPECT_EQ(names, sources);
+  ASSERT_EQ(sources.size(), 3u);
+  for (const std::string& n : sources) {
+    EXPECT_EQ(n.find('/'), std::string::npos) << n;  // the form the setup runs with
+    EXPECT_NE(n.find("\\"), std::string::npos) << n;
+  }
+  EXPECT_EQ(sources[2].substr(sources[2].size() - 11), "\\Readme.txt");
+}
+
+TEST_F(Fixture, PackagesKeepTheirIdsInTheSetupDescription) {
+  Save();
+  // Added since the last save: in memory the flags lack the id bit.
+  auto* extra = new CFileFolder("Extra", 0x0010, project.TakeNextPackageId());
+  project.m_pPackages->AppendPackage(extra);
+  AddFile(extra, "x.txt", Bytes(30, 'x'));
+  project.m_pOptions->At(0)->AddPackageId(extra->m_dwId);
+  ASSERT_FALSE(extra->m_dwFlags & CFileFolder::kHasId);
+  ASSERT_EQ(Build().errors, 0u);
+  kw::zpk::ArchiveReader reader;
+  ASSERT_TRUE(reader.Open(Out("DISK1/SETUP.EXE")).ok());
+  CSetupData inf;
+  ReadSetupInf(reader, dir, inf);
+  std::vector<uint32_t> want, got;
+  for (CFileFolder* pkg = project.m_pPackages; pkg; pkg = pkg->m_pNext) want.push_back(pkg->m_dwId);
+  for (CFileFolder* pkg = inf.m_pPackages; pkg; pkg = pkg->m_pNext) got.push_back(pkg->m_dwId);
+  EXPECT_EQ(got, want);
+  EXPECT_EQ(inf.m_pOptions->At(0)->m_packageIds.back(), extra->m_dwId);
+}
+
+TEST_F(Fixture, WhatTheFormatCannotHoldIsRefusedInValidation) {
+  Save();
+  // A sparse file past 4 GiB: its size would not fit the 32-bit fields.
+  const std::string big = dir.file("big.iso");
+  kwtest::WriteFile(big, Bytes(1, 'b'));
+  std::filesystem::resize_file(big, (uint64_t(1) << 32) + 100 * 1024 * 1024);
+  project.m_pPackages->AddFile(big.c_str());
+  // A path longer than an archive name field holds (258 characters: still
+  // short enough for Windows to open).
+  std::string deep = dir.path();
+  while (deep.size() < 180) deep += kw::kPathSep + std::string(60, 'd');
+  std::filesystem::create_directories(deep);
+  const std::string longPath = deep + kw::kPathSep + std::string(258 - deep.size() - 5, 'n') + ".txt";
+  ASSERT_EQ(longPath.size(), 258u);
+  kwtest::WriteFile(longPath, Bytes(3, 'n'));
+  project.m_pPackages->AddFile(longPath.c_str());
+  AddFile(project.m_pPackages, "fine.txt", Bytes(3, 'f'));
+  kw::BuildResult r = Build();
+  EXPECT_EQ(r.errors, 2u);
+  EXPECT_TRUE(reporter.Has("ERROR 209: The file \"" + big +
+                           "\" specified in the \"Main\" folder is 4 GB or larger; a setup cannot hold it."))
+      << ::testing::PrintToString(reporter.log);
+  EXPECT_TRUE(reporter.Has("ERROR 211: The path of the file \"" + longPath +
+                           "\" specified in the \"Main\" folder is longer than 255 characters."));
+  EXPECT_EQ(loader.calls, 0);
+  EXPECT_TRUE(reporter.files.empty());
+  EXPECT_FALSE(kw::CanOpenForReading(Out("DISK1/SETUP.EXE")));
+}
+
+TEST_F(Fixture, MoreDisksThanTheMapHoldsAreRefused) {
+  Save();
+  // Incompressible, more than 256 volumes of 64 KiB.
+  AddFile(project.m_pPackages, "huge.bin", Random(260 * 65536, 11));
+  kw::BuildResult r = Build(65536);
+  EXPECT_EQ(r.errors, 1u);
+  EXPECT_TRUE(reporter.Has("ERROR 210: The setup needs more than 255 disks. Choose a larger disk size in the Build Options."))
+      << ::testing::PrintToString(reporter.log);
+  EXPECT_FALSE(reporter.Has("ERROR 201: User break."));
+  EXPECT_FALSE(kw::CanOpenForReading(Out("DISK1/SETUP.EXE")));
+  EXPECT_FALSE(std::filesystem::exists(Out("DISK256")));
+}
+
+TEST_F(Fixture, AnExceptionEndsTheBuildAsFailed) {
+  struct Throwing : kw::ILoaderSource {
+    bool standard = true;
+    bool DropSetup(uint16_t, const std::string& folder, uint32_t, uint32_t&) override {
+      kwtest::WriteFile(folder + kw::kPathSep + "SETUP.EXE", std::string("MZ half written"));
+      if (standard) throw std::runtime_error("disk on fire");
+      throw 42;
+    }
+  };
+  struct Case { bool standard; const char* line; } cases[] = {
+      {true, "INTERNAL ERROR 212: The build stopped on an unexpected error: disk on fire"},
+      {false, "INTERNAL ERROR 212: The build stopped on an unexpected error: (unknown)"},
+  };
+  Save();
+  AddFile(project.m_pPackages, "a.txt", Bytes(1, 'a'));
+  const uint32_t stamp = project.m_dwFingerprint;
+  for (const Case& c : cases) {
+    Throwing throwing;
+    throwing.standard = c.standard;
+    reporter.log.clear();
+    kw::BuildParams p;
+    p.project = &project;
+    p.outputDir = project.GetOutputDirectory();
+    p.capacity = 1457664;
+    p.strings = &strings;
+    p.loader = &throwing;
+    p.reporter = &reporter;
+    kw::BuildResult r = kw::RunBuildOnThread(p);
+    EXPECT_EQ(r.errors, 1u) << c.line;
+    EXPECT_TRUE(reporter.Has(c.line)) << ::testing::PrintToString(reporter.log);
+    EXPECT_TRUE(reporter.Has("Build cancelled - 1 error(s)."));
+    EXPECT_FALSE(kw::CanOpenForReading(Out("DISK1/SETUP.EXE")));
+    EXPECT_EQ(project.m_dwFingerprint, stamp);
+  }
+}
+
+TEST_F(Fixture, ProgressIsReportedWhenThePercentageChanges) {
+  Save();
+  // About 1000 blocks of 2 KiB: a report for each would be ten times too many.
+  AddFile(project.m_pPackages, "big.bin", Random(2000 * 1024, 12));
+  AddFile(project.m_pPackages, "small.txt", Bytes(10, 's'));
+  ASSERT_EQ(Build().errors, 0u);
+  // SETUP.INF, big.bin and small.txt: each percentage of each file once.
+  EXPECT_LE(reporter.progress.size(), 3u * 101u);
+  EXPECT_GE(reporter.progress.size(), 50u);
+  for (size_t i = 1; i < reporter.progress.size(); ++i)
+    EXPECT_FALSE(reporter.progress[i] == reporter.progress[i - 1]) << i;
+  EXPECT_EQ(reporter.progress.back().first, 100u);
 }
 
 TEST_F(Fixture, CancelEndsWithUserBreak) {

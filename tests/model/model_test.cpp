@@ -311,26 +311,40 @@ TEST(Project, FingerprintAndRebuild) {
   EXPECT_TRUE(p.NeedsRebuild());
 }
 
-TEST(Project, FingerprintFollowsFlags) {
+TEST(Project, FingerprintFollowsTheBitmapsTheSetupCarries) {
   kwtest::TempDir dir;
-  const std::string bmp = dir.file("x.bmp"), lic = dir.file("lic.txt");
+  const std::string bmp = dir.file("x.bmp"), common = dir.file("all.bmp"), lic = dir.file("lic.txt");
   kwtest::WriteFile(bmp, std::string(5, 'b'));
+  kwtest::WriteFile(common, std::string(9, 'c'));
   kwtest::WriteFile(lic, std::string(7, 'l'));
+  auto fold = [](const std::vector<std::string>& files) {
+    uint32_t h = 0;
+    for (const auto& f : files) {
+      kw::FileStatus st;
+      EXPECT_TRUE(kw::GetFileStatus(f, st)) << f;
+      h = h * 33 + static_cast<uint32_t>(st.size) + st.mtime;
+    }
+    return h;
+  };
   CKitwrightProject p;
   p.OnNewDocument();
+  ASSERT_FALSE(p.m_dwFlags & CKitwrightProject::kUseCommonBitmap);
   p.m_strBitmaps[4] = bmp;
+  p.m_strCommonBitmap = common;
   p.m_strLicenseFile = lic;
-  EXPECT_EQ(p.ComputeFingerprint(), 0u);  // neither flag set
+  // Each dialog its own bitmap (the default): the named ones count.
+  EXPECT_EQ(p.ComputeFingerprint(), fold({bmp}));
+  const uint32_t before = p.ComputeFingerprint();
+  kwtest::WriteFile(bmp, std::string(6, 'b'));
+  EXPECT_NE(p.ComputeFingerprint(), before);
+  // One bitmap for all dialogs: only that one, and none when it is not named.
   p.ChangeFlags(CKitwrightProject::kUseCommonBitmap, 0);
-  uint32_t withBitmap = p.ComputeFingerprint();
-  EXPECT_NE(withBitmap, 0u);
+  EXPECT_EQ(p.ComputeFingerprint(), fold({common}));
+  p.m_strCommonBitmap = "";
+  EXPECT_EQ(p.ComputeFingerprint(), 0u);
+  // The licence file follows its option.
   p.ChangeFlags(CKitwrightProject::kDlgLicense, 0);
-  EXPECT_NE(p.ComputeFingerprint(), withBitmap);
-  p.m_strCommonBitmap = lic;  // the common bitmap replaces the dialog bitmaps
-  p.ChangeFlags(0, CKitwrightProject::kDlgLicense);
-  kw::FileStatus st;
-  ASSERT_TRUE(kw::GetFileStatus(lic, st));
-  EXPECT_EQ(p.ComputeFingerprint(), st.size + st.mtime);
+  EXPECT_EQ(p.ComputeFingerprint(), fold({lic}));
 }
 
 }  // namespace

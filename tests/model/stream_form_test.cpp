@@ -48,15 +48,21 @@ TEST(SetupForm, FileItemCarriesSize) {
   EXPECT_EQ(back.m_dwFileSize, 123456u);
 }
 
-TEST(SetupForm, PackageClearsDefaultSelection) {
+TEST(SetupForm, PackageCarriesItsIdAndClearsDefaultSelection) {
   kwtest::TempDir dir;
+  // In memory the flags lack 0x4000 (a converted or a new package): the
+  // setup form sets it and writes the id all the same.
   CFileFolder p("Pkg", 0x0090, 7);
   p.AddFile("x.txt");
-  WriteSetup(dir, p);
+  auto bytes = WriteSetup(dir, p);
+  // has files, "Pkg\0", flags, "\0", file tag, the file, end tag, id
+  ASSERT_GE(bytes.size(), 4u);
+  EXPECT_EQ(std::vector<uint8_t>(bytes.end() - 4, bytes.end()), (std::vector<uint8_t>{7, 0, 0, 0}));
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 6, bytes.begin() + 10), (std::vector<uint8_t>{0x90, 0x40, 0, 0}));
   CFileFolder back;
   ReadSetup(dir, back);
-  EXPECT_EQ(back.m_dwFlags, 0x0010u);
-  EXPECT_EQ(back.m_dwId, 0u);  // the setup form carries the id only with 0x4000
+  EXPECT_EQ(back.m_dwFlags, 0x4010u);
+  EXPECT_EQ(back.m_dwId, 7u);
   EXPECT_EQ(back.FileCount(), 1u);
 }
 

@@ -9,6 +9,7 @@
 #include "platform/compound.h"
 #include "projfile/dump.h"
 #include "projfile/projfile.h"
+#include "setupinf/setupdata.h"
 #include "stream/objarchive.h"
 
 namespace {
@@ -213,6 +214,20 @@ TEST(Contents, Version9709IsConverted) {
   EXPECT_EQ(icon->m_strPath, "OLD.EXE");
   EXPECT_EQ(icon->m_strParameters, "");
   EXPECT_EQ(icon->m_dwIconIndex, 0u);
+
+  // Built without a save in between, every package keeps its id in the
+  // setup description, where the options refer to it.
+  kwtest::TempDir dir;
+  CSetupData data;
+  data.CopyFromProject(p);
+  data.WriteFile(dir.file("SETUP.INF"));
+  CSetupData back;
+  back.ReadFile(dir.file("SETUP.INF"));
+  std::vector<uint32_t> ids;
+  for (CFileFolder* f = back.m_pPackages; f; f = f->m_pNext) ids.push_back(f->m_dwId);
+  EXPECT_EQ(ids, (std::vector<uint32_t>{1, 2, 3, 4}));
+  ASSERT_EQ(back.m_pOptions->Count(), 2u);
+  EXPECT_EQ(back.m_pOptions->At(0)->m_packageIds, std::vector<uint32_t>{2});
 }
 
 TEST(Contents, Version970AKeepsIniFiles) {

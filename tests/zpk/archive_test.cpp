@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "platform/clock.h"
+#include "platform/filesys.h"
 #include "zpk/reader.h"
 #include "zpktest.h"
 
@@ -430,6 +432,89 @@ TEST_F(Archive, FullPathOptionKeepsThePath) {
   EXPECT_GT(stored.size(), std::string("deep.txt").size());
   EXPECT_EQ(stored.substr(stored.size() - 9), "\\deep.txt");
   EXPECT_EQ(stored.find('/'), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// A name cut to 255 characters would match another file's and replace it.
+TEST_F(Archive, NamesLongerThanTheFieldAreRefusedNotCut) {
+  std::string deep = dir.path();
+  while (deep.size() < 180) deep += kw::kPathSep + std::string(60, 'd');
+  fs::create_directories(deep);
+  const std::string stem = deep + kw::kPathSep + std::string(258 - deep.size() - 6, 'n');
+  const std::string a = stem + "1.txt", b = stem + "2.txt";
+  ASSERT_EQ(a.size(), 258u);
+  WriteFile(a, TextBytes(50, 1));
+  WriteFile(b, TextBytes(60, 2));
+  const std::string p = dir.file("L.ZPK");
+  ArchiveHandle h = ArchiveOpen(p.c_str(), 0, nullptr);
+  ASSERT_TRUE(h);
+  ASSERT_TRUE(ArchiveAddFile(h, Put("short.txt", TextBytes(10, 3)).c_str(), kArchiveAddFullPath));
+  for (const std::string& f : {a, b}) {
+    EXPECT_FALSE(ArchiveAddFile(h, f.c_str(), kArchiveAddFullPath)) << f;
+    EXPECT_EQ(ArchiveGetLastError(), kZpkNameTooLong);
+  }
+  // Without the path the names fit and stay apart.
+  EXPECT_TRUE(ArchiveAddFile(h, a.c_str(), 0));
+  EXPECT_TRUE(ArchiveAddFile(h, b.c_str(), 0));
+  ASSERT_TRUE(ArchiveClose(h));
+  kw::zpk::ArchiveReader r;
+  ASSERT_TRUE(r.Open(p).ok());
+  ASSERT_EQ(r.files().size(), 3u);
+  EXPECT_TRUE(r.Test().ok());
+}
+
+// Sizes and distances are 32-bit fields: what would wrap them is refused
+// and leaves the archive as it was. Sparse files keep this cheap.
+TEST_F(Archive, SizesPastTheFormatsFieldsAreRefused) {
+  const std::string p = dir.file("S.ZPK");
+  {
+    ArchiveHandle h = ArchiveOpen(p.c_str(), 0, nullptr);
+    ASSERT_TRUE(h);
+    ASSERT_TRUE(ArchiveAddFile(h, Put("a.txt", TextBytes(100, 4)).c_str(), 0));
+    const std::string big = dir.file("big.iso");
+    WriteFile(big, std::vector<uint8_t>(1, 'b'));
+    fs::resize_file(big, (uint64_t(1) << 32) + 4096);
+    const uintmax_t before = fs::file_size(p);
+    EXPECT_FALSE(ArchiveAddFile(h, big.c_str(), 0));
+    EXPECT_EQ(ArchiveGetLastError(), kZpkTooLarge);
+    ASSERT_TRUE(ArchiveClose(h));
+    EXPECT_EQ(fs::file_size(p), before);
+  }
+
+  // A volume whose end record sits just below 4 GiB from its header: one
+  // more entry would wrap the distance.
+  const std::string q = dir.file("NEAR4G.ZPK");
+  kw::zpk::Header hd;
+  hd.name = "NEAR4G.ZPK";
+  kw::zpk::Entry e;
+  e.method = kw::zpk::kMethodStored;
+  e.shortName = e.longName = "ZEROS.BIN";
+  std::vector<uint8_t> head = kw::zpk::EncodeHeader(hd);
+  const uint64_t end = 0xFFFFFF00u;
+  e.packed = e.unpacked = static_cast<uint32_t>(end - head.size() - kw::zpk::EntrySize(e));
+  std::vector<uint8_t> rec = kw::zpk::EncodeEntry(e);
+  head.insert(head.end(), rec.begin(), rec.end());
+  WriteFile(q, head);
+  fs::resize_file(q, end);
+  {
+    std::fstream f(q, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(static_cast<std::streamoff>(end));
+    std::vector<uint8_t> tail = kw::zpk::EncodeEndRecord(static_cast<uint32_t>(end));
+    f.write(reinterpret_cast<const char*>(tail.data()), static_cast<std::streamsize>(tail.size()));
+  }
+  ArchiveHandle h = ArchiveOpen(q.c_str(), kArchiveOpenNoCreate, nullptr);
+  ASSERT_TRUE(h) << ArchiveGetLastError();
+  EXPECT_FALSE(ArchiveAddFile(h, Put("more.bin", RandomBytes(1000, 5)).c_str(), 0));
+  EXPECT_EQ(ArchiveGetLastError(), kZpkTooLarge);
+  ASSERT_TRUE(ArchiveClose(h));
+  EXPECT_EQ(fs::file_size(q), end + kw::zpk::kEndRecordSize);
+  h = ArchiveOpen(q.c_str(), kArchiveOpenNoCreate | kArchiveOpenReadOnly, nullptr);
+  ASSERT_TRUE(h) << ArchiveGetLastError();
+  EXPECT_EQ(Entries(h).size(), 1u);
+  ArchiveClose(h);
 }
 
 }  // namespace

@@ -40,6 +40,25 @@ for f in random.bin numbers.txt empty.txt small.txt; do
   cmp -s "$work/out1/$f" "$(find "$work/src" -name "$f")" || fail "$f differs after extraction"
 done
 
+# Adding to an archive that spans volumes goes on after its last volume and
+# keeps every earlier one.
+head -c 25000 /dev/urandom >"$work/src/more.bin"
+seq 1 3000 >"$work/src/late.txt"
+before=$(ls -d "$work"/DISK* | wc -l)
+expect 0 "$zpk" add --volume-size 20000 "$work/DISK1/SETUP.EXE" "$work/src/more.bin" "$work/src/late.txt"
+[ "$(ls -d "$work"/DISK* | wc -l)" -gt "$before" ] || fail "the add did not continue in a new volume"
+[ "$(ls -d "$work"/DISK* | wc -l)" -ge 3 ] || fail "fewer than three volumes"
+expect 0 "$zpk" test "$work/DISK1/SETUP.EXE"
+expect 0 "$zpk" extract "$work/DISK1/SETUP.EXE" "$work/out2"
+for f in random.bin numbers.txt empty.txt small.txt more.bin late.txt; do
+  cmp -s "$work/out2/$f" "$(find "$work/src" -name "$f")" || fail "$f differs after adding to the spanning archive"
+done
+# A file stored in an earlier volume cannot be replaced there: refused, nothing lost.
+expect 5 "$zpk" add --volume-size 20000 "$work/DISK1/SETUP.EXE" "$work/src/random.bin"
+grep -q "volume 1" "$work/out" || fail "the refusal does not name the volume"
+expect 0 "$zpk" test "$work/DISK1/SETUP.EXE"
+grep -q "6 files ok" "$work/out" || fail "files were lost by the refused add"
+
 last=$(ls -d "$work"/DISK* | sort -V | tail -n 1)
 mv "$last" "$work/hidden"
 expect 4 "$zpk" test "$work/DISK1/SETUP.EXE"

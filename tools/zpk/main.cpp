@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "zpk/names.h"
 #include "zpk/reader.h"
 #include "zpk/zpk.h"
 
@@ -72,6 +73,41 @@ int AddCallback(int kind, void* record, ArchiveUserValue) {
   return 1;
 }
 
+// The volume that new files go into. An archive that spans volumes goes on
+// in its last one: an add to the first would start volume 2 afresh over the
+// one that is there. A file stored in an earlier volume cannot be replaced
+// there, so such an add is refused before anything is written.
+int AddTarget(const std::vector<std::string>& files, uint32_t addOptions, std::string& target) {
+  target = g_firstVolume;
+  std::error_code ec;
+  if (!std::filesystem::exists(g_firstVolume, ec)) return kExitOk;
+  kw::zpk::ArchiveReader r;
+  kw::zpk::ReadError e = r.Open(g_firstVolume);
+  if (e.status == kw::zpk::ReadStatus::kNotArchive) return kExitOk;  // a loader: appended to
+  if (!e.ok()) {
+    std::fprintf(stderr, "zpk: cannot add to %s: %s\n", g_firstVolume.c_str(), e.message.c_str());
+    return ExitFor(e);
+  }
+  if (r.volumes().size() < 2) return kExitOk;
+  const size_t last = r.volumes().size() - 1;
+  for (const std::string& file : files) {
+    std::string longName, shortName;
+    if (!kw::zpk::StoredNames(file, addOptions, longName, shortName)) continue;  // refused by the add
+    for (const kw::zpk::ArchivedFile& f : r.files()) {
+      if (f.pieces.front().volume == last) continue;
+      if (kw::zpk::NameMatches(longName, f.entry.shortName) ||
+          (!f.entry.longName.empty() && kw::zpk::NameMatches(longName, f.entry.longName))) {
+        std::fprintf(stderr,
+                     "zpk: cannot replace %s: it is stored in volume %u of an archive that spans %zu volumes\n",
+                     f.name.c_str(), unsigned(r.volumes()[f.pieces.front().volume].number), r.volumes().size());
+        return kExitWrite;
+      }
+    }
+  }
+  target = r.volumes()[last].name;
+  return kExitOk;
+}
+
 int Add(std::vector<std::string> args) {
   uint32_t limit = kArchiveNoLimit;
   uint32_t addOptions = 0;
@@ -95,24 +131,30 @@ int Add(std::vector<std::string> args) {
   if (args.size() < 2) return Usage();
   g_firstVolume = args[0];
   if (std::filesystem::path(g_firstVolume).extension().empty()) g_firstVolume += ".ZPK";
+  std::string target;
+  int rc = AddTarget(std::vector<std::string>(args.begin() + 1, args.end()), addOptions, target);
+  if (rc != kExitOk) return rc;
   ArchiveStartup();
   // An existing archive is continued; a file without one (a loader) gets
   // one appended; a missing file is created.
-  ArchiveHandle h = ArchiveOpenSized(args[0].c_str(), kArchiveOpenNoCreate, AddCallback, limit);
+  ArchiveHandle h = ArchiveOpenSized(target.c_str(), kArchiveOpenNoCreate, AddCallback, limit);
   if (!h && ArchiveGetLastError() == kZpkNoArchive)
-    h = ArchiveOpenSized(args[0].c_str(), kArchiveOpenAppend, AddCallback, limit);
+    h = ArchiveOpenSized(target.c_str(), kArchiveOpenAppend, AddCallback, limit);
   else if (!h && ArchiveGetLastError() == kZpkCannotOpen)
-    h = ArchiveOpenSized(args[0].c_str(), 0, AddCallback, limit);
+    h = ArchiveOpenSized(target.c_str(), 0, AddCallback, limit);
   if (!h) {
-    std::fprintf(stderr, "zpk: cannot open archive %s (error %u)\n", args[0].c_str(), ArchiveGetLastError());
+    std::fprintf(stderr, "zpk: cannot open archive %s (error %u)\n", target.c_str(), ArchiveGetLastError());
     return ArchiveGetLastError() == kZpkChecksum || ArchiveGetLastError() == kZpkShortRead ? kExitDamaged
                                                                                            : kExitCannotOpen;
   }
-  int rc = kExitOk;
   for (size_t i = 1; i < args.size(); ++i) {
     if (!ArchiveAddFile(h, args[i].c_str(), addOptions)) {
       uint32_t e = ArchiveGetLastError();
-      std::fprintf(stderr, "zpk: cannot add %s (error %u)\n", args[i].c_str(), e);
+      const char* why = e == kZpkNameTooLong ? ": its stored name is longer than 255 characters"
+                        : e == kZpkTooLarge    ? ": it or the archive is too large for the format (4 GB)"
+                        : e == kZpkCannotOpen  ? ": cannot open it"
+                                               : "";
+      std::fprintf(stderr, "zpk: cannot add %s%s (error %u)\n", args[i].c_str(), why, e);
       rc = e == kZpkCannotOpen ? kExitCannotOpen : kExitWrite;
       break;
     }

@@ -1,15 +1,19 @@
 #include "build/engine.h"
 
 #include <cstdio>
+#include <exception>
 #include <thread>
+#include <unordered_map>
 
 #include "layout/disklayout.h"
 #include "model/project.h"
 #include "pe/version.h"
+#include "platform/clock.h"
 #include "platform/filesys.h"
 #include "platform/thread.h"
 #include "setupinf/setupdata.h"
 #include "stream/qvarchive.h"
+#include "zpk/names.h"
 #include "zpk/reader.h"
 #include "zpk/zpk.h"
 
@@ -68,6 +72,7 @@ std::vector<uint8_t> EncodeDiskMap(const std::vector<uint8_t>& volumes) {
 namespace {
 
 constexpr size_t kDiskMapArea = 1024;
+constexpr unsigned kNoneShown = ~0u;
 
 struct Build {
   const BuildParams& p;
@@ -77,7 +82,16 @@ struct Build {
   unsigned filesToProcess = 0;
   unsigned filesProcessed = 0;
   unsigned currentVolume = 1;
-  unsigned lastShown = 0;
+  unsigned lastShown = kNoneShown;
+  bool tooManyVolumes = false;
+
+  // What the end of the build must tidy, however it ends.
+  std::string out, disk1, setupExe, inf;
+  ArchiveHandle archive = nullptr;
+  bool started = false;
+  // The native path of each file of the record, whose source strings are
+  // the names the archive stores.
+  std::unordered_map<const CFileItem*, std::string> sources;
 
   explicit Build(const BuildParams& params) : p(params), project(*params.project) {}
 
@@ -106,6 +120,7 @@ struct Build {
     Build& b = *reinterpret_cast<Build*>(user);
     if (kind == kArchiveCallbackProgress) {
       auto* r = static_cast<ProgressRecord*>(record);
+      // One report per percent: in the program each one crosses threads.
       if (r->total) {
         unsigned pct = static_cast<unsigned>(static_cast<uint64_t>(r->done) * 100 / r->total);
         if (pct != b.lastShown && b.p.reporter) {
@@ -114,12 +129,16 @@ struct Build {
                            static_cast<unsigned>(static_cast<uint64_t>(r->done) * 100 / r->total / files);
           b.p.reporter->Progress(pct, total);
         }
-        b.lastShown = r->finished ? pct : 0;
+        b.lastShown = pct;
       }
       return (b.p.cancel && b.p.cancel->load()) ? 2 : 1;
     }
     if (kind == kArchiveCallbackNextVolume) {
       auto* r = static_cast<NextVolumeRequest*>(record);
+      if (r->volume > kMaxVolumes) {
+        b.tooManyVolumes = true;
+        return 0;
+      }
       std::string path = VolumePath(b.volumeFormat, r->volume);
       if (path.size() >= sizeof r->name) return 0;
       std::snprintf(r->name, sizeof r->name, "%s", path.c_str());
@@ -130,14 +149,26 @@ struct Build {
     return 1;
   }
 
-  bool AddToArchive(ArchiveHandle h, const std::string& path, uint32_t options) {
+  bool AddToArchive(const std::string& path, uint32_t options) {
     if (p.reporter) p.reporter->CurrentFile(path);
-    bool ok = ArchiveAddFile(h, path.c_str(), options);
+    lastShown = kNoneShown;
+    bool ok = ArchiveAddFile(archive, path.c_str(), options);
     ++filesProcessed;
     return ok;
   }
 
+  // The error of an add that failed: a limit of the format, or a break.
+  void AddFailed(const std::string& path, const std::string& folder) {
+    if (tooManyVolumes) Error(kMsgTooManyDisks, {std::to_string(kMaxVolumes)});
+    else if (ArchiveGetLastError() == kZpkTooLarge) Error(kMsgFileTooLarge, {path, folder});
+    else if (ArchiveGetLastError() == kZpkNameTooLong) Error(kMsgNameTooLong, {path, folder});
+    else Error(kMsgUserBreak);
+  }
+
   BuildResult Run();
+  void Steps();
+  void Validate(CSetupData& data, unsigned& mapFiles);
+  void Finish();
 
   // The archive library may move an entry that would not leave room for the
   // end record to the next volume before writing it, so the volume current
@@ -157,18 +188,18 @@ struct Build {
 };
 
 BuildResult Build::Run() {
-  const std::string out = p.outputDir;
-  const std::string sep(1, kPathSep);
-  std::string folderError;  // the layout's reasons; the log carries the library's message
-  if (!out.empty()) PrepareOutputFolder(out, folderError);  // a failure shows when DISK1 is made
-  Log(kMsgCheckingDependencies);
-  Log(kMsgStarted);
-  Log(kMsgValidating);
-  filesToProcess = filesProcessed = 0;
+  try {
+    Steps();
+  } catch (const std::exception& e) {
+    Error(kMsgUnexpected, {e.what()});
+  } catch (...) {
+    Error(kMsgUnexpected, {"(unknown)"});
+  }
+  Finish();
+  return result;
+}
 
-  CSetupData data;
-  data.CopyFromProject(project);
-
+void Build::Validate(CSetupData& data, unsigned& mapFiles) {
   const bool license = project.m_dwFlags & CKitwrightProject::kDlgLicense;
   const bool readme = project.m_dwFlags & CKitwrightProject::kDlgReadme;
   if (license && !CanOpenForReading(data.m_strLicenseFile.str())) Error(kMsgNoLicense, {project.m_strLicenseFile.str()});
@@ -187,46 +218,71 @@ BuildResult Build::Run() {
         Error(kMsgNoDialogBitmap, {project.m_strBitmaps[i].str()});
   }
 
-  unsigned mapFiles = 0;
-  if (Ok()) {
-    for (CFileFolder* pkg = data.m_pPackages; pkg; pkg = pkg->m_pNext) {
-      const bool ordinary = !(pkg->m_dwFlags & CFileFolder::kEarly);
-      for (CFileItem* f = pkg->m_pFiles; f; f = f->m_pNext) {
-        ++filesToProcess;
-        if (ordinary) ++mapFiles;
-        const std::string path = project.ResolveSourcePath(f->m_strSource);
-        f->m_strSource = path;
-        FileStatus st;
-        if (!CanOpenForReading(path) || !GetFileStatus(path, st)) {
-          Error(kMsgFileMissing, {path, pkg->m_strName});
-          continue;
-        }
-        f->m_dwFileSize = st.size;
-        if (f->m_dwFlags & CFileItem::kVersionCheck) {
-          FileVersionInfo v;
-          f->m_bHasVersion = GetFileVersion(path, v) ? 1 : 0;
-          f->m_dwFileVersionMS = v.fileVersionMS;
-          f->m_dwFileVersionLS = v.fileVersionLS;
-          f->m_dwProductVersionMS = v.productVersionMS;
-          f->m_dwProductVersionLS = v.productVersionLS;
-          f->m_dwFileFlagsMask = v.fileFlagsMask;
-          f->m_dwFileFlags = v.fileFlags;
-          f->m_dwFileOS = v.fileOS;
-          f->m_dwFileType = v.fileType;
-          f->m_dwFileSubtype = v.fileSubtype;
-          f->m_wLanguage = v.language;
-          f->m_wCodePage = v.codePage;
-        }
+  if (!Ok()) return;
+  for (CFileFolder* pkg = data.m_pPackages; pkg; pkg = pkg->m_pNext) {
+    const bool ordinary = !(pkg->m_dwFlags & CFileFolder::kEarly);
+    for (CFileItem* f = pkg->m_pFiles; f; f = f->m_pNext) {
+      ++filesToProcess;
+      if (ordinary) ++mapFiles;
+      const std::string path = project.ResolveSourcePath(f->m_strSource);
+      // The setup finds each file by the name the archive stores for it.
+      std::string longName, shortName;
+      const bool nameFits = zpk::StoredNames(path, kArchiveAddFullPath, longName, shortName);
+      f->m_strSource = longName;
+      sources[f] = path;
+      FileStatus st;
+      if (!CanOpenForReading(path) || !GetFileStatus(path, st)) {
+        Error(kMsgFileMissing, {path, pkg->m_strName});
+        continue;
+      }
+      if (!nameFits) Error(kMsgNameTooLong, {path, pkg->m_strName});
+      if (st.size > UINT32_MAX) {
+        Error(kMsgFileTooLarge, {path, pkg->m_strName});
+        continue;
+      }
+      f->m_dwFileSize = static_cast<uint32_t>(st.size);
+      if (f->m_dwFlags & CFileItem::kVersionCheck) {
+        FileVersionInfo v;
+        f->m_bHasVersion = GetFileVersion(path, v) ? 1 : 0;
+        f->m_dwFileVersionMS = v.fileVersionMS;
+        f->m_dwFileVersionLS = v.fileVersionLS;
+        f->m_dwProductVersionMS = v.productVersionMS;
+        f->m_dwProductVersionLS = v.productVersionLS;
+        f->m_dwFileFlagsMask = v.fileFlagsMask;
+        f->m_dwFileFlags = v.fileFlags;
+        f->m_dwFileOS = v.fileOS;
+        f->m_dwFileType = v.fileType;
+        f->m_dwFileSubtype = v.fileSubtype;
+        f->m_wLanguage = v.language;
+        f->m_wCodePage = v.codePage;
       }
     }
-    if (data.m_pGroups->IsEmpty()) Warning(kMsgNoIcons);
-    if (!ClearDiskFolders(out, folderError)) Error(kMsgCannotWriteSetup, {DiskFolder(out, 1)});
   }
+  if (data.m_pGroups->IsEmpty()) Warning(kMsgNoIcons);
+  std::string folderError;
+  if (!ClearDiskFolders(out, folderError)) Error(kMsgCannotWriteSetup, {DiskFolder(out, 1)});
+}
+
+void Build::Steps() {
+  out = p.outputDir;
+  const std::string sep(1, kPathSep);
+  std::string folderError;  // the layout's reasons; the log carries the library's message
+  if (!out.empty()) PrepareOutputFolder(out, folderError);  // a failure shows when DISK1 is made
+  Log(kMsgCheckingDependencies);
+  Log(kMsgStarted);
+  Log(kMsgValidating);
+  filesToProcess = filesProcessed = 0;
+
+  CSetupData data;
+  data.CopyFromProject(project);
+
+  unsigned mapFiles = 0;
+  Validate(data, mapFiles);
   ++filesToProcess;  // SETUP.INF
 
   if (!out.empty() && !CreateDiskFolder(out, 1, folderError) && Ok()) Error(kMsgCannotWriteSetup, {DiskFolder(out, 1)});
-  const std::string disk1 = DiskFolder(out, 1);
-  const std::string setupExe = disk1 + sep + "SETUP.EXE";
+  disk1 = DiskFolder(out, 1);
+  if (!out.empty()) setupExe = disk1 + sep + "SETUP.EXE";
 
   uint32_t mapOffset = 0;
   if (Ok()) {
@@ -235,13 +291,13 @@ BuildResult Build::Run() {
       Error(kMsgCannotWriteSetup, {disk1});
   }
 
-  bool started = false;
-  ArchiveHandle archive = nullptr;
   std::vector<uint8_t> diskMap;
   if (Ok()) {
-    const std::string inf = out + sep + "SETUP.INF";
+    inf = out + sep + "SETUP.INF";
     try {
       data.WriteFile(inf);
+      // The entry carries the file's time: the build's clock, not the moment of writing.
+      if (!SetFileModificationTime(inf, Now())) throw CQVArchive::CXQVArchive();
     } catch (const CQVArchive::CXQVArchive&) {
       Log("BUG 10001: Cannot write Setup.inf!");
       ++result.errors;
@@ -253,15 +309,19 @@ BuildResult Build::Run() {
     started = true;
     volumeFormat = VolumePathFormat(out);
     currentVolume = 1;
+    // "No limit" would let a volume outgrow the format's 32-bit distances:
+    // the largest capacity spans there instead.
+    const uint32_t limit = p.capacity == kArchiveNoLimit ? kArchiveNoLimit - 1 : p.capacity;
     archive = ArchiveOpenSized(setupExe.c_str(), kArchiveOpenAppend | kArchiveOpenSizedOnly, &Build::Callback,
-                               p.capacity);
+                               limit);
     if (!archive) {
       Error(kMsgCannotWriteSetup, {disk1});
     } else {
       ArchiveSetUserData(archive, reinterpret_cast<ArchiveUserValue>(this));
-      if (!AddToArchive(archive, inf, 0)) Error(kMsgUserBreak);
+      if (!AddToArchive(inf, 0)) AddFailed(inf, "");
     }
     RemoveFile(inf);
+    inf.clear();
   }
 
   diskMap.assign(mapFiles, 0);
@@ -274,8 +334,8 @@ BuildResult Build::Run() {
       if (pkg->m_dwFlags & CFileFolder::kBillboard) Log(kMsgCompressingBillboards);
       else Log(kMsgCompressingFolder, {pkg->m_strName});
       for (CFileItem* f = pkg->m_pFiles; f; f = f->m_pNext) {
-        if (!AddToArchive(archive, f->m_strSource, kArchiveAddFullPath)) {
-          Error(kMsgUserBreak);
+        if (!AddToArchive(sources.at(f), kArchiveAddFullPath)) {
+          AddFailed(sources.at(f), pkg->m_strName);
           break;
         }
         ++supportFiles;
@@ -289,14 +349,18 @@ BuildResult Build::Run() {
       Log(kMsgCompressingFolder, {(pkg->m_dwFlags & CFileFolder::kMain) ? Text(kTextMain) : pkg->m_strName});
       for (CFileItem* f = pkg->m_pFiles; f; f = f->m_pNext) {
         diskMap[index++] = static_cast<uint8_t>(currentVolume);
-        if (!AddToArchive(archive, f->m_strSource, kArchiveAddFullPath)) {
-          Error(kMsgUserBreak);
+        if (!AddToArchive(sources.at(f), kArchiveAddFullPath)) {
+          AddFailed(sources.at(f), pkg->m_strName);
           break;
         }
       }
     }
   }
-  if (archive && !ArchiveClose(archive) && Ok()) Error(kMsgUserBreak);
+  if (archive) {
+    const bool closed = ArchiveClose(archive);
+    archive = nullptr;
+    if (!closed && Ok()) Error(kMsgUserBreak);
+  }
   if (Ok()) MapFromArchive(setupExe, supportFiles, diskMap);
 
   if (Ok()) {
@@ -309,24 +373,38 @@ BuildResult Build::Run() {
     if (f && std::fclose(f) != 0) written = false;
     if (!written) Error(kMsgCannotWriteSetup, {disk1});
   }
-  if (started) ArchiveShutdown();
+}
 
+// Closes what is open and says how the build ended. A failed build leaves no
+// SETUP.EXE and keeps the project's stamp.
+void Build::Finish() {
+  if (archive) ArchiveClose(archive);
+  archive = nullptr;
+  if (started) ArchiveShutdown();
+  started = false;
+  if (!inf.empty()) RemoveFile(inf);
   if (!Ok()) {
     Log(kMsgCancelled, {std::to_string(result.errors)});
-    if (!out.empty()) RemoveFile(setupExe);
+    if (!setupExe.empty()) RemoveFile(setupExe);
   } else {
     Log(kMsgFinished, {std::to_string(result.warnings)});
     project.MarkBuilt();
   }
   if (result.errors || result.warnings) Log(kMsgMoreInfo);
-  return result;
 }
 
 }  // namespace
 
 BuildResult RunBuild(const BuildParams& params) {
   Build b(params);
-  return b.Run();
+  try {
+    return b.Run();
+  } catch (...) {
+    // Only the reporter itself can fail here: the build has failed, say so.
+    if (b.result.errors == 0) ++b.result.errors;
+    if (!b.setupExe.empty()) RemoveFile(b.setupExe);
+    return b.result;
+  }
 }
 
 BuildResult RunBuildOnThread(const BuildParams& params) {

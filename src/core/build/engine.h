@@ -42,7 +42,8 @@ enum : uint16_t {
   kMsgNoIcons = 0x2000, kMsgNoProductName = 0x2001, kMsgNoCompanyName = 0x2002,
   kMsgFileMissing = 0x2080, kMsgUserBreak = 0x2081, kMsgNotSaved = 0x2082, kMsgNoReadme = 0x2083,
   kMsgNoLicense = 0x2084, kMsgCannotWriteSetup = 0x2085, kMsgNoDestination = 0x2086,
-  kMsgNoDialogBitmap = 0x2087, kMsgNoCommonBitmap = 0x2088,
+  kMsgNoDialogBitmap = 0x2087, kMsgNoCommonBitmap = 0x2088, kMsgFileTooLarge = 0x2089,
+  kMsgTooManyDisks = 0x208A, kMsgNameTooLong = 0x208B, kMsgUnexpected = 0x208C,
   kMsgStarted = 0x3000, kMsgCompressingFolder = 0x3001, kMsgValidating = 0x3003, kMsgFinished = 0x3004,
   kMsgMoreInfo = 0x3005, kMsgCancelled = 0x3006, kMsgCompressingBillboards = 0x3007,
   kMsgCheckingDependencies = 0x3008, kMsgUpToDate = 0x3009, kMsgLaunching = 0x300a,
@@ -72,7 +73,11 @@ std::string FormatBuildMessage(const std::string& text, const std::vector<std::s
 // The disk-map block: "QVPL", the file count, then runs of (count, volume).
 std::vector<uint8_t> EncodeDiskMap(const std::vector<uint8_t>& volumes);
 
-// Runs the whole build on the calling thread.
+// Most volumes a build may write: the disk map holds a volume number per byte.
+constexpr unsigned kMaxVolumes = 255;
+
+// Runs the whole build on the calling thread. Never throws: whatever goes
+// wrong ends the build as failed, with a line in the log.
 BuildResult RunBuild(const BuildParams& params);
 // Runs it on a thread of its own at the highest priority and waits for it.
 BuildResult RunBuildOnThread(const BuildParams& params);

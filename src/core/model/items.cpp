@@ -349,8 +349,8 @@ void CFileFolder::CopyFrom(const CFileFolder& o) {
 void CFileFolder::Write(ItemStream& s) const {
   s.WriteByte(m_pFiles ? 1 : 0);
   s.WriteText(m_strName);
-  uint32_t flags = m_dwFlags;
-  if (!s.IsSetupStream()) flags |= kHasId;  // a saved file always carries the id
+  // Both forms always carry the id: the custom options refer to packages by it.
+  const uint32_t flags = m_dwFlags | kHasId;
   s.WriteDword(flags);
   s.WriteText(m_strDescription.str());
   if (m_pFiles) {

@@ -183,17 +183,16 @@ uint32_t CKitwrightProject::ComputeFingerprint() const {
     std::string p = ResolveSourcePath(path);
     if (p.size() > kMaxPath - 1) p.resize(kMaxPath - 1);
     kw::FileStatus st;
-    if (kw::GetFileStatus(p, st)) value = value * 33 + st.size + st.mtime;
+    if (kw::GetFileStatus(p, st)) value = value * 33 + static_cast<uint32_t>(st.size) + st.mtime;
   };
   for (const CFileFolder* pkg = m_pPackages; pkg; pkg = pkg->m_pNext)
     for (const CFileItem* f = pkg->m_pFiles; f; f = f->m_pNext) fold(f->m_strSource);
+  // The bitmaps the setup carries: the common one, or each dialog's own.
   if (m_dwFlags & kUseCommonBitmap) {
-    if (!m_strCommonBitmap.IsEmpty()) {
-      fold(m_strCommonBitmap.str());
-    } else {
-      for (const auto& b : m_strBitmaps)
-        if (!b.IsEmpty()) fold(b.str());
-    }
+    if (!m_strCommonBitmap.IsEmpty()) fold(m_strCommonBitmap.str());
+  } else {
+    for (const auto& b : m_strBitmaps)
+      if (!b.IsEmpty()) fold(b.str());
   }
   if (m_dwFlags & kDlgLicense) fold(m_strLicenseFile.str());
   if (m_dwFlags & kDlgReadme) fold(m_strReadmeFile.str());

@@ -15,7 +15,7 @@ constexpr char kPathSep = '/';
 inline bool IsPathSep(char c) { return c == '\\' || c == '/'; }
 
 struct FileStatus {
-  uint32_t size = 0;
+  uint64_t size = 0;        // may exceed what the formats' 32-bit fields hold
   uint32_t mtime = 0;       // seconds since 1970 UTC
   uint32_t attributes = 0;  // read-only 0x01, hidden 0x02, system 0x04, archive 0x20
 };
@@ -36,6 +36,9 @@ PathParts SplitPath(const std::string& path);
 // Moves `from` over `to`, replacing it in one step where the system allows.
 // Returns 0 or the system's error (errno / GetLastError).
 int ReplaceFileWith(const std::string& from, const std::string& to);
+
+// Sets a file's modification time (seconds since 1970 UTC); false on failure.
+bool SetFileModificationTime(const std::string& path, uint32_t mtime);
 
 // Removes a file; true when it is gone.
 bool RemoveFile(const std::string& path);

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,7 +12,7 @@ namespace kw {
 bool GetFileStatus(const std::string& path, FileStatus& out) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  out.size = static_cast<uint32_t>(st.st_size);
+  out.size = static_cast<uint64_t>(st.st_size);
   out.mtime = static_cast<uint32_t>(st.st_mtime);
   out.attributes = 0x20;
   if (access(path.c_str(), W_OK) != 0) out.attributes |= 0x01;
@@ -27,6 +28,13 @@ bool CanOpenForReading(const std::string& path) {
 
 int ReplaceFileWith(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+bool SetFileModificationTime(const std::string& path, uint32_t mtime) {
+  struct timespec times[2];
+  times[0].tv_sec = times[1].tv_sec = static_cast<time_t>(mtime);
+  times[0].tv_nsec = times[1].tv_nsec = 0;
+  return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }
 
 bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0 || errno == ENOENT; }

@@ -1,5 +1,6 @@
 // The flat interface of the archive library: opening, adding with spanning,
 // removing, finding and enumerating entries.
+#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -43,6 +44,8 @@ void WriteHeader(ArchiveHandleRec* h) { WriteAt(h->stream, h->start, EncodeHeade
 
 void WriteEnd(ArchiveHandleRec* h) {
   Record& end = h->records.back();
+  // The end record's distance is a 32-bit field: an archive must not outgrow it.
+  if (end.pos - h->start > int64_t(UINT32_MAX)) throw ArchiveError{kZpkTooLarge};
   WriteAt(h->stream, end.pos, EncodeEndRecord(Distance(h, end.pos)));
   end.after = end.pos + int64_t(kEndRecordSize);
 }
@@ -223,11 +226,6 @@ void FillEntryInfo(const Entry& e, EntryInfo& info) {
   std::strncpy(info.thirdName, e.thirdName.c_str(), sizeof info.thirdName - 1);
 }
 
-std::string Clip(std::string s) {
-  if (s.size() > kMaxName) s.resize(kMaxName);
-  return s;
-}
-
 // One file being added: its entry in the current volume and the source.
 class Adder {
  public:
@@ -240,19 +238,16 @@ class Adder {
   }
 
   void Run() {
-    std::string longName = ToStoredSeparators(path_);
-    std::string shortName = ToStoredSeparators(ShortPathOf(path_));
-    if (!(options_ & kArchiveAddFullPath)) {
-      longName = LastComponent(longName);
-      shortName = LastComponent(shortName);
-    }
-    longName = Clip(longName);
-    shortName = Clip(shortName);
+    // A name cut to fit would match another file's and replace it.
+    std::string longName, shortName;
+    if (!StoredNames(path_, options_, longName, shortName)) throw ArchiveError{kZpkNameTooLong};
 
     // The source first: a file that cannot be read must not cost the entry
     // it would have replaced.
     FileStatus st;
-    if (!GetFileStatus(path_, st) || !src_.Open(path_, "rb")) throw ArchiveError{kZpkCannotOpen};
+    if (!GetFileStatus(path_, st)) throw ArchiveError{kZpkCannotOpen};
+    if (st.size > UINT32_MAX) throw ArchiveError{kZpkTooLarge};
+    if (!src_.Open(path_, "rb")) throw ArchiveError{kZpkCannotOpen};
     h_->header.modified = h_->openTime;
     WriteHeader(h_);
     long old = FindEntry(h_, longName);
@@ -260,7 +255,7 @@ class Adder {
     h_->busy = true;
     Entry& e = piece_.entry;
     e.mtime = st.mtime;
-    e.unpacked = st.size;
+    e.unpacked = static_cast<uint32_t>(st.size);
     e.attributes = st.attributes;
     e.shortName = shortName;
     e.longName = longName;
@@ -268,7 +263,7 @@ class Adder {
     // volume instead, so that no volume outgrows its limit.
     if (h_->limit != kArchiveNoLimit && h_->records.size() > 1 &&
         h_->records.back().pos + int64_t(EntrySize(e) + kEndReserve) > int64_t(h_->limit)) {
-      ++h_->volume;
+      NextVolumeNumber();
       OpenNextVolume();
     }
     BeginPiece();
@@ -276,14 +271,14 @@ class Adder {
     ctx_ = ContextCreate(h_);
     if (!ctx_) throw std::bad_alloc();
     ctx_->crc = 0xFFFFFFFFu;
-    ctx_->size = st.size;
+    ctx_->size = static_cast<uint32_t>(st.size);
     uint32_t consumed = 0;
     for (;;) {
       ctx_->consumed = consumed;
       int rc = CompressFile(src_, h_->stream, ctx_);
       if (rc < 0) throw ArchiveError{kZpkException};
       if (rc == 0) {
-        if (StoredCopyFits(st.size)) {
+        if (StoredCopyFits(e.unpacked)) {
           Rewind();
           e.method = kMethodStored;
           StoreFile(src_, h_->stream, ctx_);
@@ -358,8 +353,13 @@ class Adder {
       throw ArchiveError{kZpkWriteFailed};
   }
 
-  void NextVolume() {
+  void NextVolumeNumber() {
+    if (h_->volume == UINT16_MAX) throw ArchiveError{kZpkTooLarge};
     ++h_->volume;
+  }
+
+  void NextVolume() {
+    NextVolumeNumber();
     piece_.entry.flags |= kEntrySpans;
     UpdatePiece();
     if (!h_->stream.Flush()) throw ArchiveError{kZpkWriteFailed};

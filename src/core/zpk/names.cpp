@@ -3,6 +3,8 @@
 #include <cstdint>
 
 #include "platform/text.h"
+#include "zpk/format.h"
+#include "zpk/zpk.h"
 
 namespace kw::zpk {
 namespace {
@@ -50,6 +52,17 @@ std::string ToStoredSeparators(std::string s) {
 std::string LastComponent(const std::string& path) {
   size_t p = path.find_last_of("\\/");
   return p == std::string::npos ? path : path.substr(p + 1);
+}
+
+std::string StoredLongName(const std::string& path, uint32_t addOptions) {
+  std::string name = ToStoredSeparators(path);
+  return (addOptions & kArchiveAddFullPath) ? name : LastComponent(name);
+}
+
+bool StoredNames(const std::string& path, uint32_t addOptions, std::string& longName, std::string& shortName) {
+  longName = StoredLongName(path, addOptions);
+  shortName = StoredLongName(ShortPathOf(path), addOptions);
+  return longName.size() <= kMaxName && shortName.size() <= kMaxName;
 }
 
 bool NameMatches(const std::string& pattern, const std::string& name) {

@@ -80,6 +80,8 @@ enum : uint32_t {
   kZpkReadOnly = 18,
   kZpkNeedsLimit = 19,
   kZpkBusy = 20,
+  kZpkTooLarge = 21,     // a size, position or volume number past the format's fields
+  kZpkNameTooLong = 22,  // a stored name longer than 255 characters
 };
 
 constexpr uint32_t kArchiveNoLimit = 0xFFFFFFFFu;
