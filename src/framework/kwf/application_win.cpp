@@ -94,13 +94,14 @@ bool Application::PumpOnce(DWORD waitMs) {
 
 void Application::WinHelp(DWORD_PTR data, UINT command) { WinHelpFile(helpFile_, data, command); }
 
-void Application::WinHelpFile(const std::string& file, DWORD_PTR data, UINT command) {
+void Application::WinHelpFile(const std::string& file, DWORD_PTR data, UINT command, HWND window) {
+  HWND target = window ? window : mainWindow_;
   if (g_helpSeam) {
-    g_helpSeam(file.c_str(), command, data);
+    g_helpSeam(target, file.c_str(), command, data);
     return;
   }
-  if (mainWindow_ && !file.empty())
-    ::WinHelpA(mainWindow_, file.c_str(), command, data);
+  if (target && !file.empty())
+    ::WinHelpA(target, file.c_str(), command, data);
 }
 
 int AppMessageBox(HWND owner, const char* text, UINT style) {

@@ -229,8 +229,10 @@ class Application {
   int ExitCode() const { return exitCode_; }
   // Calls WinHelp with the help file (through the help seam when set).
   virtual void WinHelp(DWORD_PTR data, UINT command);
-  // The same with another help file (the training cards' "<file>>TCard").
-  void WinHelpFile(const std::string& file, DWORD_PTR data, UINT command);
+  // The same with another help file (the training cards' "<file>>TCard"),
+  // on behalf of a window (the control HELP_WM_HELP explains); null: the
+  // main window.
+  void WinHelpFile(const std::string& file, DWORD_PTR data, UINT command, HWND window = nullptr);
 
   // Overridables
   virtual bool InitInstance(const char* commandLine, int show) = 0;
@@ -275,8 +277,8 @@ void SetSheetSeam(SheetSeam seam);
 // Open and Save As file names: returns false for Cancel.
 using FileDialogSeam = bool (*)(bool open, std::string* path);
 void SetFileDialogSeam(FileDialogSeam seam);
-// Help calls: file, command, data.
-using HelpSeam = void (*)(const char* file, UINT command, DWORD_PTR data);
+// Help calls: the window WinHelp is called with, file, command, data.
+using HelpSeam = void (*)(HWND window, const char* file, UINT command, DWORD_PTR data);
 void SetHelpSeam(HelpSeam seam);
 // Opening a file through the shell: verb and file; returns success.
 using ShellSeam = bool (*)(const char* verb, const char* file);

@@ -67,8 +67,8 @@ bool CWelcomeDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* 
   kwf::Application* app = kwf::GetApp();
   auto* info = reinterpret_cast<HELPINFO*>(lParam);
   if (app && !app->HelpFile().empty())
-    ::WinHelpA(static_cast<HWND>(info->hItemHandle), app->HelpFile().c_str(), HELP_WM_HELP,
-               reinterpret_cast<ULONG_PTR>(kWelcomeHelpIds));
+    app->WinHelpFile(app->HelpFile(), reinterpret_cast<DWORD_PTR>(kWelcomeHelpIds), HELP_WM_HELP,
+                     static_cast<HWND>(info->hItemHandle));
   *result = TRUE;
   return true;
 }

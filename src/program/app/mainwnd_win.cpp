@@ -184,7 +184,9 @@ bool CKitwrightWnd::CommandEnabled(UINT id, bool* enabled) const {
     }
   }
   if (id >= 0xE110 && id < 0xE110 + CKitwrightApp::kRecentFiles) {
-    *enabled = true;
+    // Only an entry that names a file; the placeholder of an empty list is greyed.
+    CKitwrightApp* app = GetKitwrightApp();
+    *enabled = app && id - 0xE110 < app->RecentFiles().size();
     return true;
   }
   return false;

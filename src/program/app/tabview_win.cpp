@@ -167,7 +167,8 @@ void CTabClient::OnHelpKey() {
     return;
   }
   DWORD ids[4] = {id, context, 0, 0};
-  app->WinHelpFile(app->HelpFile(), reinterpret_cast<DWORD_PTR>(ids), HELP_WM_HELP);
+  // HELP_WM_HELP explains the window it is given: the control, not the frame.
+  app->WinHelpFile(app->HelpFile(), reinterpret_cast<DWORD_PTR>(ids), HELP_WM_HELP, focus);
 }
 
 bool CTabClient::OnCommand(WORD id, WORD code, HWND control) {

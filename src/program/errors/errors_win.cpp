@@ -106,24 +106,37 @@ int ReportWindowClassError(const char* className) {
   return 1;
 }
 
+namespace {
+// A source site as the reports show it: the tree-relative path with
+// backslashes (the compiler gives it relative, with its own separators).
+std::string SourceSite(const char* file) {
+  std::string s = file ? file : "";
+  for (char& c : s)
+    if (c == '/')
+      c = '\\';
+  return s;
+}
+}  // namespace
+
 void ReportSystemException(const char* file, int line, DWORD code) {
   char text[1024];
   std::snprintf(text, sizeof text, "Exception %08lXh has been caught at %s, line %d.",
-                static_cast<unsigned long>(code), file ? file : "", line);
+                static_cast<unsigned long>(code), SourceSite(file).c_str(), line);
   ReportError(128, text, kSeverityFatal);
 }
 
 void ReportCaughtException(const char* file, int line) {
   const std::type_info* type = nullptr;
   std::string name = CurrentTypeName(&type);
-  const char* catchFile = file ? file : "";
+  const std::string catchSite = SourceSite(file);
+  const char* catchFile = catchSite.c_str();
   char text[1024];
   // The recorded site belongs to this very exception object, or to none.
   std::exception_ptr current = std::current_exception();
   if (current && t_site.file && t_site.thrown == current) {
     std::snprintf(text, sizeof text,
                   "Exception \"%s\" (thrown at %s, line %d) has been caught at %s, line %d.",
-                  name.c_str(), t_site.file, t_site.line, catchFile, line);
+                  name.c_str(), SourceSite(t_site.file).c_str(), t_site.line, catchFile, line);
   } else {
     std::snprintf(text, sizeof text, "Exception \"%s\" has been caught at %s, line %d.",
                   name.c_str(), catchFile, line);

@@ -179,14 +179,16 @@ HMENU CIKitwrightLanguageArray::LoadMenu(LPCSTR name) {
   return lib ? lib->LoadMenu(nullptr, name) : nullptr;
 }
 
+// Named bitmaps and icons are the library's ("IDI_FILE"); the system's are
+// integer ids, which the library tells apart by their range.
 HBITMAP CIKitwrightLanguageArray::LoadBitmap(LPCSTR name) {
   IResourceLibrary* lib = Current();
-  return lib ? lib->LoadBitmap(FALSE, name) : nullptr;
+  return lib ? lib->LoadBitmap(!IS_INTRESOURCE(name), name) : nullptr;
 }
 
 HICON CIKitwrightLanguageArray::LoadIcon(LPCSTR name) {
   IResourceLibrary* lib = Current();
-  return lib ? lib->LoadIcon(FALSE, name) : nullptr;
+  return lib ? lib->LoadIcon(!IS_INTRESOURCE(name), name) : nullptr;
 }
 
 HCURSOR CIKitwrightLanguageArray::LoadCursor(LPCSTR name) {

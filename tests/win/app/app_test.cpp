@@ -417,7 +417,7 @@ TEST_F(AppTest, HelpGoesToTheLibrarysHelpFileWithContextAsPopup) {
   };
   static std::vector<Call> calls;
   calls.clear();
-  kwf::SetHelpSeam([](const char* file, UINT command, DWORD_PTR data) {
+  kwf::SetHelpSeam([](HWND, const char* file, UINT command, DWORD_PTR data) {
     calls.push_back({file, command, data});
   });
   ASSERT_TRUE(Start());
@@ -708,12 +708,15 @@ TEST_F(AppTest, BuildOfAnUpToDateProjectFinishesAndTestRunLaunchesTheSetup) {
 
 TEST_F(AppTest, HelpKeyOnAPageAsksForTheFocusedControl) {
   static std::vector<std::pair<UINT, std::vector<DWORD>>> calls;
+  static std::vector<HWND> windows;
   calls.clear();
-  kwf::SetHelpSeam([](const char*, UINT command, DWORD_PTR data) {
+  windows.clear();
+  kwf::SetHelpSeam([](HWND window, const char*, UINT command, DWORD_PTR data) {
     std::vector<DWORD> ids;
     if (command == HELP_WM_HELP)
       ids.assign(reinterpret_cast<const DWORD*>(data), reinterpret_cast<const DWORD*>(data) + 4);
     calls.push_back({command, ids});
+    windows.push_back(window);
   });
   ASSERT_TRUE(Start());
   ::SetActiveWindow(Frame());
@@ -732,6 +735,8 @@ TEST_F(AppTest, HelpKeyOnAPageAsksForTheFocusedControl) {
   EXPECT_EQ(calls[0].first, static_cast<UINT>(HELP_WM_HELP));
   DWORD id = static_cast<DWORD>(::GetDlgCtrlID(control));
   EXPECT_EQ(calls[0].second, (std::vector<DWORD>{id, id + 0x50000, 0, 0}));
+  // WinHelp explains the window it is handed: the control itself.
+  EXPECT_EQ(windows[0], control);
   // Without a focused control nothing happens.
   ::SetFocus(Frame());
   Command(0xE146);
@@ -749,7 +754,7 @@ TEST_F(AppTest, TutorialMovesTheWindowFollowsTheTabsAndRestoresThePosition) {
   };
   static std::vector<Call> calls;
   calls.clear();
-  kwf::SetHelpSeam([](const char* file, UINT command, DWORD_PTR data) {
+  kwf::SetHelpSeam([](HWND, const char* file, UINT command, DWORD_PTR data) {
     calls.push_back({file, command, data});
   });
   ASSERT_TRUE(Start());
@@ -797,7 +802,7 @@ TEST_F(AppTest, TutorialMovesTheWindowFollowsTheTabsAndRestoresThePosition) {
 TEST_F(AppTest, TutorialEndRestoresTheWindow) {
   ASSERT_TRUE(Start());
   ::SetWindowPos(Frame(), nullptr, 25, 35, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  kwf::SetHelpSeam([](const char*, UINT, DWORD_PTR) {});
+  kwf::SetHelpSeam([](HWND, const char*, UINT, DWORD_PTR) {});
   Command(0x8904);
   ::SendMessageA(Frame(), WM_TCARD, 0x3000, 0);
   ::SendMessageA(Frame(), WM_TCARD, IDCLOSE, 0);
@@ -1179,7 +1184,7 @@ TEST_F(AppTest, ToolbarGivesFlyByHelpAndToolTips) {
 TEST_F(AppTest, HelpHitTestNamesTheControlUnderThePoint) {
   static std::vector<std::pair<UINT, DWORD_PTR>> calls;
   calls.clear();
-  kwf::SetHelpSeam([](const char*, UINT command, DWORD_PTR data) { calls.push_back({command, data}); });
+  kwf::SetHelpSeam([](HWND, const char*, UINT command, DWORD_PTR data) { calls.push_back({command, data}); });
   ASSERT_TRUE(Start());
   WaitForSplash();
   HWND page = View().GetClient(0)->Handle();
@@ -1231,6 +1236,25 @@ TEST_F(AppTest, HelpHitTestNamesTheControlUnderThePoint) {
 }
 
 // File menu: recent files and Send
+
+TEST_F(AppTest, EmptyRecentFileListShowsAGreyedPlaceholder) {
+  ASSERT_TRUE(Start());
+  for (const char* entry : {"File1", "File2", "File3", "File4"})
+    ProfileWriteString("U:Recent File List", entry, "");
+  ASSERT_TRUE(app_->RecentFiles().empty());
+  HMENU file = ::GetSubMenu(::GetMenu(Frame()), 0);
+  ::SendMessageA(Frame(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+  int found = 0;
+  for (int i = 0; i < ::GetMenuItemCount(file); ++i) {
+    UINT id = ::GetMenuItemID(file, i);
+    if (id < 0xE110 || id > 0xE113)
+      continue;
+    ++found;
+    EXPECT_EQ(id, 0xE110u);
+    EXPECT_TRUE(::GetMenuState(file, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED);
+  }
+  EXPECT_EQ(found, 1);
+}
 
 TEST_F(AppTest, RecentFileListKeepsTheFourNewestFirst) {
   fs::path dir = fs::temp_directory_path() / "kw_recent";

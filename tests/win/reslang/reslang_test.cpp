@@ -154,6 +154,17 @@ TEST_F(LanguageArrayTest, SetLanguageSwitchesAndWrites) {
   if (menu) ::DestroyMenu(menu);
   HCURSOR arrow = languages.LoadCursor(MAKEINTRESOURCEA(30977));
   EXPECT_NE(arrow, nullptr);
+  // Named icons come from the library, system ids from the system.
+  for (const char* name : {"IDI_FILE", "IDI_FOLDER", "IDI_INIFILE", "IDI_PROGRAMGROUP", "IDI_REGISTRY"})
+    EXPECT_NE(languages.LoadIcon(name), nullptr) << name;
+  EXPECT_NE(languages.LoadIcon(MAKEINTRESOURCEA(5120)), nullptr);  // the shortcut overlay
+  EXPECT_NE(languages.LoadIcon(IDI_QUESTION), nullptr);
+  HBITMAP own = languages.LoadBitmap(MAKEINTRESOURCEA(16));
+  HBITMAP system = languages.LoadBitmap(MAKEINTRESOURCEA(32754));  // OBM_CLOSE
+  EXPECT_NE(own, nullptr);
+  EXPECT_NE(system, nullptr);
+  if (own) ::DeleteObject(own);
+  if (system) ::DeleteObject(system);
 }
 
 }  // namespace
