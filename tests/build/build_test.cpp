@@ -1,11 +1,21 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
+#include <functional>
 #include <filesystem>
+#include <fstream>
 #include <map>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
 
 #include "../testutil.h"
 #include "build/engine.h"
+#include "build/sources.h"
 #include "model/project.h"
 #include "platform/clock.h"
 #include "platform/filesys.h"
@@ -33,6 +43,11 @@ class Strings : public kw::IStringSource {
         {0x208A, "ERROR 210: The setup needs more than %u disks. Choose a larger disk size in the Build Options."},
         {0x208B, "ERROR 211: The path of the file \"%1\" specified in the \"%2\" folder is longer than 255 characters."},
         {0x208C, "INTERNAL ERROR 212: The build stopped on an unexpected error: %s"},
+        {0x208D, "ERROR 213: The file \"%1\" specified in the \"%2\" folder changed while it was being compressed."},
+        {0x208E, "ERROR 214: \"%1\" specified in the \"%2\" folder is not a file that can be compressed (a folder, a device or a pipe)."},
+        {0x208F, "ERROR 215: Kitwright cannot read the file \"%1\" specified in the \"%2\" folder: %3."},
+        {0x2090, "ERROR 216: Kitwright could not write \"%1\": %2."},
+        {0x2083, "ERROR 203: Kitwright could not locate the file \"%s\" specified as the readme file."},
         {0x3000, "Setup build process started."},
         {0x3001, "Compressing the \"%s\" folder."},
         {0x3003, "Validating data."},
@@ -77,6 +92,7 @@ class Reporter : public kw::IBuildReporter {
     EXPECT_LE(file, 100u);
     EXPECT_LE(total, 100u);
     progress.push_back({file, total});
+    if (onProgress) onProgress();
     if (cancelAfter && ++reports >= cancelAfter) cancel->store(1);
   }
   bool Has(const std::string& line) const { return std::find(log.begin(), log.end(), line) != log.end(); }
@@ -85,6 +101,7 @@ class Reporter : public kw::IBuildReporter {
   }
   std::vector<std::string> log, files;
   std::vector<std::pair<unsigned, unsigned>> progress;
+  std::function<void()> onProgress;
   int cancelAfter = 0, reports = 0;
   std::atomic<int>* cancel = nullptr;
 };
@@ -493,6 +510,144 @@ TEST_F(Fixture, ProgressIsReportedWhenThePercentageChanges) {
     EXPECT_FALSE(reporter.progress[i] == reporter.progress[i - 1]) << i;
   EXPECT_EQ(reporter.progress.back().first, 100u);
 }
+
+TEST_F(Fixture, ASourceThatChangesWhileCompressedFailsTheBuild) {
+  struct Case { const char* name; bool grow; } cases[] = {{"grows", true}, {"shrinks", false}};
+  Save();
+  const std::string path = AddFile(project.m_pPackages, "log.txt", Bytes(200000, 'l'));
+  const uint32_t stamp = project.m_dwFingerprint;
+  for (const Case& c : cases) {
+    kwtest::WriteFile(path, Bytes(200000, 'l'));
+    reporter.log.clear();
+    bool changed = false;
+    // Between the status the entry's size comes from and the end of reading.
+    reporter.onProgress = [&] {
+      if (changed || reporter.files.empty() || reporter.files.back() != path) return;
+      changed = true;
+      if (c.grow) {
+        std::ofstream f(path, std::ios::binary | std::ios::app);
+        f << std::string(5000, 'g');
+      } else {
+        std::filesystem::resize_file(path, 1000);
+      }
+    };
+    kw::BuildResult r = Build();
+    reporter.onProgress = nullptr;
+    ASSERT_TRUE(changed) << c.name;
+    EXPECT_EQ(r.errors, 1u) << c.name;
+    EXPECT_TRUE(reporter.Has("ERROR 213: The file \"" + path +
+                             "\" specified in the \"Main\" folder changed while it was being compressed."))
+        << c.name << ::testing::PrintToString(reporter.log);
+    EXPECT_FALSE(reporter.Has("Build finished - 0 warning(s)."));
+    EXPECT_FALSE(kw::CanOpenForReading(Out("DISK1/SETUP.EXE")));
+    EXPECT_EQ(project.m_dwFingerprint, stamp) << c.name;
+  }
+}
+
+TEST_F(Fixture, WhatIsNoFileIsRefusedAndNeverWaitedFor) {
+  Save();
+  const std::string folder = dir.file("folder.dat");
+  std::filesystem::create_directories(folder);
+  project.m_pPackages->AddFile(folder.c_str());
+  std::vector<std::string> refused = {folder};
+#ifndef _WIN32
+  // A FIFO would block an open until someone writes to it.
+  const std::string fifo = dir.file("pipe.dat");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  project.m_pPackages->AddFile(fifo.c_str());
+  refused.push_back(fifo);
+#endif
+  AddFile(project.m_pPackages, "fine.txt", Bytes(3, 'f'));
+  kw::BuildResult r = Build();
+  EXPECT_EQ(r.errors, refused.size());
+  for (const std::string& f : refused)
+    EXPECT_TRUE(reporter.Has("ERROR 214: \"" + f + "\" specified in the \"Main\" folder is not a file that can be compressed (a folder, a device or a pipe)."))
+        << f << ::testing::PrintToString(reporter.log);
+  EXPECT_EQ(reporter.Count("ERROR 200: "), 0u);
+  EXPECT_EQ(loader.calls, 0);
+}
+
+#ifndef _WIN32
+TEST_F(Fixture, AFifoAsTheReadmeIsNotWaitedFor) {
+  Save();
+  const std::string fifo = dir.file("readme.fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  project.m_strReadmeFile = fifo;
+  project.ChangeFlags(CKitwrightProject::kDlgReadme, 0);
+  AddFile(project.m_pPackages, "fine.txt", Bytes(3, 'f'));
+  kw::BuildResult r = Build();
+  EXPECT_EQ(r.errors, 1u);
+  EXPECT_TRUE(reporter.Has("ERROR 203: Kitwright could not locate the file \"" + fifo + "\" specified as the readme file."));
+}
+#endif
+
+#ifdef _WIN32
+TEST_F(Fixture, AnUnreadableSourceIsNotAMissingOne) {
+  Save();
+  const std::string path = AddFile(project.m_pPackages, "locked.txt", Bytes(10, 'k'));
+  // Held open without sharing, as a running program holds its files.
+  HANDLE lock = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  kw::BuildResult r = Build();
+  ::CloseHandle(lock);
+  EXPECT_EQ(r.errors, 1u);
+  EXPECT_EQ(reporter.Count("ERROR 215: Kitwright cannot read the file \"" + path + "\" specified in the \"Main\" folder: "), 1u)
+      << ::testing::PrintToString(reporter.log);
+  EXPECT_EQ(reporter.Count("ERROR 200: "), 0u);
+}
+#else
+TEST_F(Fixture, AFullDiskIsAWriteErrorWithItsReason) {
+  // /dev/full refuses every write with ENOSPC: planted where the build
+  // writes SETUP.INF, or where it begins the second volume.
+  struct Case { const char* where; } cases[] = {{"SETUP.INF"}, {"DISK2/SETUP.2"}};
+  Save();
+  for (int i = 0; i < 6; ++i) AddFile(project.m_pPackages, "f" + std::to_string(i), Random(15000, 40 + i));
+  for (const Case& c : cases) {
+    struct Planting : Loader {
+      std::string target;
+      bool DropSetup(uint16_t l, const std::string& folder, uint32_t o, uint32_t& off) override {
+        std::filesystem::create_directories(std::filesystem::path(target).parent_path());
+        std::filesystem::create_symlink("/dev/full", target);
+        return Loader::DropSetup(l, folder, o, off);
+      }
+    } planting;
+    planting.target = Out(c.where);
+    reporter.log.clear();
+    kw::BuildParams p;
+    p.project = &project;
+    p.outputDir = project.GetOutputDirectory();
+    p.capacity = 40000;
+    p.strings = &strings;
+    p.loader = &planting;
+    p.reporter = &reporter;
+    p.cancel = &cancel;
+    kw::BuildResult r = kw::RunBuild(p);
+    EXPECT_EQ(r.errors, 1u) << c.where << ::testing::PrintToString(reporter.log);
+    EXPECT_TRUE(reporter.Has("ERROR 216: Kitwright could not write \"" + Out(c.where) + "\": " +
+                             kw::ErrnoText(ENOSPC) + "."))
+        << c.where << ::testing::PrintToString(reporter.log);
+    EXPECT_EQ(reporter.Count("ERROR 201"), 0u);
+    EXPECT_EQ(reporter.Count("BUG 10001"), 0u);
+    EXPECT_FALSE(kw::CanOpenForReading(Out("DISK1/SETUP.EXE")));
+    std::error_code ec;
+    std::filesystem::remove(Out(c.where), ec);
+  }
+}
+#endif
+
+#ifdef KW_LNG_DIR
+TEST(LibrarySources, ALibraryPassedOverLeavesNoError) {
+  kwtest::TempDir dir;
+  // The UI library carries language 1033 too, but no loader: it is passed over.
+  kw::DllLoaderSource source(kwtest::HostPath(KW_LNG_DIR));
+  uint32_t offset = 0;
+  ASSERT_TRUE(source.DropSetup(1033, dir.path(), 2, offset)) << source.error;
+  EXPECT_EQ(source.error, "");
+  EXPECT_GT(offset, 0u);
+  EXPECT_FALSE(source.DropSetup(1036, dir.path(), 2, offset));
+  EXPECT_NE(source.error.find("1036"), std::string::npos) << source.error;
+}
+#endif
 
 TEST_F(Fixture, CancelEndsWithUserBreak) {
   Save();

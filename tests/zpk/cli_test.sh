@@ -59,6 +59,26 @@ grep -q "volume 1" "$work/out" || fail "the refusal does not name the volume"
 expect 0 "$zpk" test "$work/DISK1/SETUP.EXE"
 grep -q "6 files ok" "$work/out" || fail "files were lost by the refused add"
 
+# A link planted where extraction makes its temporary file is never written
+# through; a name of 255 characters still extracts; control characters in a
+# name never reach the terminal raw.
+mkdir -p "$work/names" "$work/out3"
+long=$(printf 'L%.0s' $(seq 1 251)).txt
+evil=$(printf 'evil\033[2J\rname.txt')
+echo long >"$work/names/$long"
+echo evil >"$work/names/$evil"
+echo plain >"$work/names/plain.txt"
+echo precious >"$work/victim"
+ln -s "$work/victim" "$work/out3/~zpk0000.tmp"
+ln -s "$work/victim" "$work/out3/plain.txt.zpk-part"
+expect 0 "$zpk" add "$work/N.ZPK" "$work/names/plain.txt" "$work/names/$long" "$work/names/$evil"
+expect 0 "$zpk" extract "$work/N.ZPK" "$work/out3"
+[ "$(cat "$work/victim")" = precious ] || fail "extraction wrote through a planted link"
+cmp -s "$work/out3/$long" "$work/names/$long" || fail "a 255-character name does not extract"
+expect 0 "$zpk" list "$work/N.ZPK"
+if LC_ALL=C grep -q "$(printf '\033')" "$work/out"; then fail "list prints a control character raw"; fi
+grep -q 'evil\\x1B\[2J\\x0Dname.txt' "$work/out" || fail "list does not show the escaped name"
+
 last=$(ls -d "$work"/DISK* | sort -V | tail -n 1)
 mv "$last" "$work/hidden"
 expect 4 "$zpk" test "$work/DISK1/SETUP.EXE"

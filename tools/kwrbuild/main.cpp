@@ -43,7 +43,9 @@ void Usage(FILE* out) {
       "  --lng DIR         folder of the language libraries (default: LNG beside this program)\n"
       "Times written into the output follow SOURCE_DATE_EPOCH when it is set.\n"
       "Exit status: 0 built or up to date; the error count (at most 100) when the build failed;\n"
-      "101 a project file that cannot be read or saved; 102 no language libraries; 64 bad usage.\n",
+      "101 a project file that cannot be read or saved; 102 no language libraries; 64 bad usage;\n"
+      "103 the setup was built, but the build stamp could not be saved in the project (the next run\n"
+      "builds again).\n",
       out);
 }
 
@@ -178,10 +180,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kwrbuild: %s\n", sources->LoaderError().c_str());
   if (!r.succeeded()) return r.errors > 100 ? 100 : static_cast<int>(r.errors);
 
-  // Keep the build stamp, so that the next run knows nothing changed.
+  std::printf("Output: %s\n", params.outputDir.c_str());
+  // Keep the build stamp, so that the next run knows nothing changed. The
+  // setup stands either way: a failure here is only the stamp's.
   p.m_dwDiskSize = savedSize;
   code = kw::SaveProject(p, project);
-  if (code != kw::kProjectOk) return FileFail(code, project);
-  std::printf("Output: %s\n", params.outputDir.c_str());
+  if (code != kw::kProjectOk) {
+    std::fprintf(stderr, "kwrbuild: the setup was built, but the build stamp was not saved: %s\n",
+                 kw::FormatProjectFileMessage(code, project).c_str());
+    return 103;
+  }
   return 0;
 }

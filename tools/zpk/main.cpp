@@ -58,6 +58,22 @@ int ExitFor(const kw::zpk::ReadError& e) {
   }
 }
 
+// A name or message as it may reach a terminal: control characters (which
+// could move the cursor or fake lines) shown as \xNN.
+std::string Printable(const std::string& s) {
+  std::string out;
+  for (unsigned char c : s) {
+    if (c < 0x20 || c == 0x7F) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02X", c);
+      out += buf;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
 std::string g_firstVolume;
 
 int AddCallback(int kind, void* record, ArchiveUserValue) {
@@ -85,7 +101,7 @@ int AddTarget(const std::vector<std::string>& files, uint32_t addOptions, std::s
   kw::zpk::ReadError e = r.Open(g_firstVolume);
   if (e.status == kw::zpk::ReadStatus::kNotArchive) return kExitOk;  // a loader: appended to
   if (!e.ok()) {
-    std::fprintf(stderr, "zpk: cannot add to %s: %s\n", g_firstVolume.c_str(), e.message.c_str());
+    std::fprintf(stderr, "zpk: cannot add to %s: %s\n", g_firstVolume.c_str(), Printable(e.message).c_str());
     return ExitFor(e);
   }
   if (r.volumes().size() < 2) return kExitOk;
@@ -99,7 +115,8 @@ int AddTarget(const std::vector<std::string>& files, uint32_t addOptions, std::s
           (!f.entry.longName.empty() && kw::zpk::NameMatches(longName, f.entry.longName))) {
         std::fprintf(stderr,
                      "zpk: cannot replace %s: it is stored in volume %u of an archive that spans %zu volumes\n",
-                     f.name.c_str(), unsigned(r.volumes()[f.pieces.front().volume].number), r.volumes().size());
+                     Printable(f.name).c_str(), unsigned(r.volumes()[f.pieces.front().volume].number),
+                     r.volumes().size());
         return kExitWrite;
       }
     }
@@ -168,7 +185,7 @@ int Add(std::vector<std::string> args) {
 bool OpenReader(kw::zpk::ArchiveReader& r, const std::string& path, int& rc) {
   kw::zpk::ReadError e = r.Open(path);
   if (!e.ok()) {
-    std::fprintf(stderr, "zpk: %s\n", e.message.c_str());
+    std::fprintf(stderr, "zpk: %s\n", Printable(e.message).c_str());
     rc = ExitFor(e);
     return false;
   }
@@ -187,7 +204,7 @@ int List(const std::string& path) {
     std::string vol = std::to_string(r.volumes()[f.pieces.front().volume].number);
     if (f.pieces.size() > 1) vol += "-" + std::to_string(r.volumes()[f.pieces.back().volume].number);
     std::printf("%-6s %-7s %10llu %10u %08X %s\n", vol.c_str(), method, (unsigned long long)f.packedTotal,
-                unsigned(f.entry.unpacked), unsigned(f.crc), f.name.c_str());
+                unsigned(f.entry.unpacked), unsigned(f.crc), Printable(f.name).c_str());
     packed += f.packedTotal;
     size += f.entry.unpacked;
   }
@@ -203,15 +220,16 @@ int TestOrExtract(const std::string& path, const std::string* dir) {
   size_t bad = 0;
   auto report = [&](const kw::zpk::ArchivedFile& f, const kw::zpk::ReadError& e) {
     if (e.ok()) {
-      std::printf("ok      %s\n", f.name.c_str());
+      std::printf("ok      %s\n", Printable(f.name).c_str());
     } else {
       ++bad;
-      std::printf("FAILED  %s\n", e.message.c_str());
+      std::printf("FAILED  %s\n", Printable(e.message).c_str());
     }
   };
   kw::zpk::ReadError e = dir ? r.Extract(*dir, report) : r.Test(report);
   if (!e.ok()) {
-    std::fprintf(stderr, "zpk: %zu of %zu files failed; first: %s\n", bad, r.files().size(), e.message.c_str());
+    std::fprintf(stderr, "zpk: %zu of %zu files failed; first: %s\n", bad, r.files().size(),
+                 Printable(e.message).c_str());
     return ExitFor(e);
   }
   std::printf("%zu files ok\n", r.files().size());

@@ -1,5 +1,6 @@
 #include "build/engine.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <thread>
@@ -84,6 +85,7 @@ struct Build {
   unsigned currentVolume = 1;
   unsigned lastShown = kNoneShown;
   bool tooManyVolumes = false;
+  std::string volumeError;  // why the next volume's folder could not be made
 
   // What the end of the build must tidy, however it ends.
   std::string out, disk1, setupExe, inf;
@@ -122,12 +124,14 @@ struct Build {
       auto* r = static_cast<ProgressRecord*>(record);
       // One report per percent: in the program each one crosses threads.
       if (r->total) {
-        unsigned pct = static_cast<unsigned>(static_cast<uint64_t>(r->done) * 100 / r->total);
+        // A source that grows while it is read must not push the bars past the end.
+        const uint32_t done = r->done < r->total ? r->done : r->total;
+        unsigned pct = static_cast<unsigned>(static_cast<uint64_t>(done) * 100 / r->total);
         if (pct != b.lastShown && b.p.reporter) {
           unsigned files = b.filesToProcess ? b.filesToProcess : 1;
           unsigned total = b.filesProcessed * 100 / files +
-                           static_cast<unsigned>(static_cast<uint64_t>(r->done) * 100 / r->total / files);
-          b.p.reporter->Progress(pct, total);
+                           static_cast<unsigned>(static_cast<uint64_t>(done) * 100 / r->total / files);
+          b.p.reporter->Progress(pct, total > 100 ? 100 : total);
         }
         b.lastShown = pct;
       }
@@ -140,11 +144,13 @@ struct Build {
         return 0;
       }
       std::string path = VolumePath(b.volumeFormat, r->volume);
-      if (path.size() >= sizeof r->name) return 0;
-      std::snprintf(r->name, sizeof r->name, "%s", path.c_str());
       b.currentVolume = r->volume;
-      std::string error;
-      return CreateVolumeFolder(path, error) ? 1 : 0;
+      if (path.size() >= sizeof r->name) {
+        b.volumeError = "the path is longer than 255 characters";
+        return 0;
+      }
+      std::snprintf(r->name, sizeof r->name, "%s", path.c_str());
+      return CreateVolumeFolder(path, b.volumeError) ? 1 : 0;
     }
     return 1;
   }
@@ -157,12 +163,52 @@ struct Build {
     return ok;
   }
 
-  // The error of an add that failed: a limit of the format, or a break.
+  std::string CurrentVolumePath() const {
+    return currentVolume <= 1 ? setupExe : VolumePath(volumeFormat, currentVolume);
+  }
+
+  // A file the build could not write, with the system's reason.
+  void WriteError(const std::string& path, int error) {
+    Error(kMsgCannotWrite, {path, error ? ErrnoText(error) : std::string("unknown error")});
+  }
+
+  // A source that cannot be read as it is: the reason, or false when it can.
+  bool SourceError(const std::string& path, const std::string& folder, FileStatus& st) {
+    std::string reason;
+    switch (CheckSourceFile(path, st, reason)) {
+      case SourceProblem::kNone: return false;
+      case SourceProblem::kMissing: Error(kMsgFileMissing, {path, folder}); break;
+      case SourceProblem::kNotRegular: Error(kMsgNotRegularFile, {path, folder}); break;
+      case SourceProblem::kUnreadable: Error(kMsgCannotRead, {path, folder, reason}); break;
+    }
+    return true;
+  }
+
+  // The error of an add that failed, told as what it is: only a cancel is a
+  // user break.
   void AddFailed(const std::string& path, const std::string& folder) {
-    if (tooManyVolumes) Error(kMsgTooManyDisks, {std::to_string(kMaxVolumes)});
-    else if (ArchiveGetLastError() == kZpkTooLarge) Error(kMsgFileTooLarge, {path, folder});
-    else if (ArchiveGetLastError() == kZpkNameTooLong) Error(kMsgNameTooLong, {path, folder});
-    else Error(kMsgUserBreak);
+    const uint32_t code = ArchiveGetLastError();
+    FileStatus st;
+    if (tooManyVolumes) {
+      Error(kMsgTooManyDisks, {std::to_string(kMaxVolumes)});
+    } else if (!volumeError.empty()) {
+      Error(kMsgCannotWrite, {CurrentVolumePath(), volumeError});
+    } else if (code == kZpkTooLarge) {
+      Error(kMsgFileTooLarge, {path, folder});
+    } else if (code == kZpkNameTooLong) {
+      Error(kMsgNameTooLong, {path, folder});
+    } else if (code == kZpkSourceChanged) {
+      Error(kMsgSourceChanged, {path, folder});
+    } else if (code == kZpkCannotOpen) {
+      // The source, or else the next volume, would not open.
+      if (!SourceError(path, folder, st)) WriteError(CurrentVolumePath(), ArchiveGetSystemError());
+    } else if (code == kZpkWriteFailed) {
+      WriteError(CurrentVolumePath(), ArchiveGetSystemError());
+    } else if (code == kZpkCancelled && p.cancel && p.cancel->load()) {
+      Error(kMsgUserBreak);
+    } else {
+      Error(kMsgUnexpected, {"archive library error " + std::to_string(code)});
+    }
   }
 
   BuildResult Run();
@@ -231,10 +277,7 @@ void Build::Validate(CSetupData& data, unsigned& mapFiles) {
       f->m_strSource = longName;
       sources[f] = path;
       FileStatus st;
-      if (!CanOpenForReading(path) || !GetFileStatus(path, st)) {
-        Error(kMsgFileMissing, {path, pkg->m_strName});
-        continue;
-      }
+      if (SourceError(path, pkg->m_strName, st)) continue;
       if (!nameFits) Error(kMsgNameTooLong, {path, pkg->m_strName});
       if (st.size > UINT32_MAX) {
         Error(kMsgFileTooLarge, {path, pkg->m_strName});
@@ -294,13 +337,20 @@ void Build::Steps() {
   std::vector<uint8_t> diskMap;
   if (Ok()) {
     inf = out + sep + "SETUP.INF";
+    bool infWritten = true;  // false: a system failure, told already; nothing to add
     try {
       data.WriteFile(inf);
       // The entry carries the file's time: the build's clock, not the moment of writing.
-      if (!SetFileModificationTime(inf, Now())) throw CQVArchive::CXQVArchive();
-    } catch (const CQVArchive::CXQVArchive&) {
-      Log("BUG 10001: Cannot write Setup.inf!");
-      ++result.errors;
+      if (!SetFileModificationTime(inf, Now())) throw CQVArchive::CXQVArchive(errno);
+    } catch (const CQVArchive::CXQVArchive& e) {
+      // A system failure (a full disk) is told as such; anything else is the stream's own fault.
+      if (e.systemError) {
+        WriteError(inf, e.systemError);
+        infWritten = false;
+      } else {
+        Log("BUG 10001: Cannot write Setup.inf!");
+        ++result.errors;
+      }
     } catch (const CSetupData::CBitmapError&) {
       Log("BUG 10001: Cannot write Setup.inf!");
       ++result.errors;
@@ -315,10 +365,13 @@ void Build::Steps() {
     archive = ArchiveOpenSized(setupExe.c_str(), kArchiveOpenAppend | kArchiveOpenSizedOnly, &Build::Callback,
                                limit);
     if (!archive) {
-      Error(kMsgCannotWriteSetup, {disk1});
+      if (ArchiveGetLastError() == kZpkWriteFailed || ArchiveGetLastError() == kZpkCannotOpen)
+        WriteError(setupExe, ArchiveGetSystemError());
+      else
+        Error(kMsgCannotWriteSetup, {disk1});
     } else {
       ArchiveSetUserData(archive, reinterpret_cast<ArchiveUserValue>(this));
-      if (!AddToArchive(inf, 0)) AddFailed(inf, "");
+      if (infWritten && !AddToArchive(inf, 0)) AddFailed(inf, "");
     }
     RemoveFile(inf);
     inf.clear();
@@ -359,19 +412,21 @@ void Build::Steps() {
   if (archive) {
     const bool closed = ArchiveClose(archive);
     archive = nullptr;
-    if (!closed && Ok()) Error(kMsgUserBreak);
+    if (!closed && Ok()) WriteError(CurrentVolumePath(), ArchiveGetSystemError());
   }
   if (Ok()) MapFromArchive(setupExe, supportFiles, diskMap);
 
   if (Ok()) {
     std::vector<uint8_t> block = EncodeDiskMap(diskMap);
+    errno = 0;
     FILE* f = std::fopen(setupExe.c_str(), "r+b");
     bool written = false;
     // The loader reserves a fixed area; a longer map would overwrite code.
     if (f && block.size() <= kDiskMapArea && std::fseek(f, static_cast<long>(mapOffset), SEEK_SET) == 0)
       written = std::fwrite(block.data(), 1, block.size(), f) == block.size();
     if (f && std::fclose(f) != 0) written = false;
-    if (!written) Error(kMsgCannotWriteSetup, {disk1});
+    if (!written && errno) WriteError(setupExe, errno);
+    else if (!written) Error(kMsgCannotWriteSetup, {disk1});
   }
 }
 

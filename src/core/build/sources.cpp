@@ -48,13 +48,14 @@ bool FindUiLibrary(const std::string& folder, uint16_t language, std::string& pa
 bool DllLoaderSource::DropSetup(uint16_t language, const std::string& folder, uint32_t loader,
                                 uint32_t& diskMapOffset) {
   error.clear();
+  std::string skipped;  // why a library of the language was passed over
   for (const std::string& dll : ListLibraries(folder_)) {
     std::string lang;
     if (!LoadDllString(dll, 16385, lang) || lang != std::to_string(language)) continue;
     std::vector<uint8_t> image;
     // A UI resource library may carry the same language string; only a
     // library with the loader resources is an extension.
-    if (!LoadDllResource(dll, 258, static_cast<uint16_t>(loader), image, &error)) continue;
+    if (!LoadDllResource(dll, 258, static_cast<uint16_t>(loader), image, &skipped)) continue;
     uint32_t offset = 0;
     if (FindLoaderDiskMap(image.data(), image.size(), &offset) != LoaderMapResult::kFound) {
       error = dll + ": the setup loader has no disk-map area";
@@ -74,8 +75,8 @@ bool DllLoaderSource::DropSetup(uint16_t language, const std::string& folder, ui
     diskMapOffset = offset;
     return true;
   }
-  if (!error.empty()) return false;
   error = "no setup-language extension for language " + std::to_string(language) + " in " + folder_;
+  if (!skipped.empty()) error += " (" + skipped + ")";
   return false;
 }
 

@@ -1,6 +1,7 @@
 // File status and path services used by the core.
 #pragma once
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace kw {
@@ -23,8 +24,19 @@ struct FileStatus {
 // Status of a regular file; false when it cannot be read.
 bool GetFileStatus(const std::string& path, FileStatus& out);
 
-// True when the file exists and can be opened for reading.
+// True when the path is a regular file that can be opened for reading.
+// Never blocks: a FIFO or a device is not opened at all.
 bool CanOpenForReading(const std::string& path);
+
+// What stands in the way of reading a source file.
+enum class SourceProblem { kNone, kMissing, kNotRegular, kUnreadable };
+// Checks a file that is to be read whole: it exists, is a regular file and
+// opens for reading (sharing allowed). Fills its status; `reason` gets the
+// system's words for kUnreadable.
+SourceProblem CheckSourceFile(const std::string& path, FileStatus& st, std::string& reason);
+
+// The system's text for a C runtime error number (errno).
+std::string ErrnoText(int error);
 
 // Drive ("C:" or empty), directory (with trailing separator), base name and
 // extension (with its dot) of a path, as _splitpath gives them.
@@ -39,6 +51,10 @@ int ReplaceFileWith(const std::string& from, const std::string& to);
 
 // Sets a file's modification time (seconds since 1970 UTC); false on failure.
 bool SetFileModificationTime(const std::string& path, uint32_t mtime);
+
+// Creates a file for writing that must not exist yet, never through a link
+// planted at its name. Null on failure, with error EEXIST when the name is taken.
+FILE* CreateNewFile(const std::string& path, int& error);
 
 // Removes a file; true when it is gone.
 bool RemoveFile(const std::string& path);

@@ -1,4 +1,9 @@
 #include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include "platform/filesys.h"
 
@@ -25,11 +30,50 @@ bool GetFileStatus(const std::string& path, FileStatus& out) {
 }
 
 bool CanOpenForReading(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  FileStatus st;
+  std::string reason;
+  return CheckSourceFile(path, st, reason) == SourceProblem::kNone;
+}
+
+namespace {
+std::string SystemText(DWORD code) {
+  char buf[512];
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
+                           sizeof buf, nullptr);
+  while (n > 0 && (buf[n - 1] == '\r' || buf[n - 1] == '\n' || buf[n - 1] == ' ' || buf[n - 1] == '.')) --n;
+  if (n == 0) return "system error " + std::to_string(code);
+  return std::string(buf, n);
+}
+bool IsMissing(DWORD code) {
+  return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME ||
+         code == ERROR_BAD_NETPATH || code == ERROR_INVALID_DRIVE;
+}
+}  // namespace
+
+SourceProblem CheckSourceFile(const std::string& path, FileStatus& out, std::string& reason) {
+  WIN32_FILE_ATTRIBUTE_DATA d;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d)) {
+    DWORD code = GetLastError();
+    if (IsMissing(code)) return SourceProblem::kMissing;
+    reason = SystemText(code);
+    return SourceProblem::kUnreadable;
+  }
+  if (d.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) return SourceProblem::kNotRegular;
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    DWORD code = GetLastError();
+    if (IsMissing(code)) return SourceProblem::kMissing;
+    reason = SystemText(code);
+    return SourceProblem::kUnreadable;
+  }
+  const bool disk = GetFileType(h) == FILE_TYPE_DISK;
   CloseHandle(h);
-  return true;
+  if (!disk) return SourceProblem::kNotRegular;
+  out.size = (static_cast<uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
+  out.mtime = UnixTime(d.ftLastWriteTime);
+  out.attributes = d.dwFileAttributes & 0x27;
+  return SourceProblem::kNone;
 }
 
 int ReplaceFileWith(const std::string& from, const std::string& to) {
@@ -50,6 +94,30 @@ bool SetFileModificationTime(const std::string& path, uint32_t mtime) {
   const bool ok = SetFileTime(h, nullptr, &ft, &ft) != 0;
   CloseHandle(h);
   return ok;
+}
+
+FILE* CreateNewFile(const std::string& path, int& error) {
+  // CREATE_NEW fails on any existing name, a link included.
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    DWORD code = GetLastError();
+    error = (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) ? EEXIST : EACCES;
+    return nullptr;
+  }
+  int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(h);
+    DeleteFileA(path.c_str());
+    error = EMFILE;
+    return nullptr;
+  }
+  FILE* f = _fdopen(fd, "wb");
+  if (!f) {
+    _close(fd);
+    DeleteFileA(path.c_str());
+    error = ENOMEM;
+  }
+  return f;
 }
 
 bool RemoveFile(const std::string& path) {

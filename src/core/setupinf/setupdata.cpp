@@ -1,6 +1,7 @@
 #include "setupinf/setupdata.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "model/project.h"
@@ -113,7 +114,7 @@ void CSetupData::WriteFile(const std::string& path) {
   ar.Open(path, CQVArchive::store, kSignature);
   Write(ar);
   ar.Flush();
-  ar.Close();
+  if (!ar.Close()) throw CQVArchive::CXQVArchive(errno);
 }
 
 void CSetupData::ReadFile(const std::string& path) {

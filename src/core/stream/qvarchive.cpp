@@ -1,5 +1,6 @@
 #include "stream/qvarchive.h"
 
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -33,7 +34,7 @@ void CQVArchive::Open(const std::string& path, uint32_t mode, const char signatu
     }
   } else {
     file_ = std::fopen(path.c_str(), "w+b");
-    if (!file_) throw CXQVArchive();
+    if (!file_) throw CXQVArchive(errno);
     try {
       Write(signature, 4);
     } catch (...) {
@@ -43,15 +44,15 @@ void CQVArchive::Open(const std::string& path, uint32_t mode, const char signatu
   }
 }
 
-void CQVArchive::Close() {
-  if (file_) {
-    std::fclose(file_);
-    file_ = nullptr;
-  }
+bool CQVArchive::Close() {
+  if (!file_) return true;
+  const bool ok = std::fclose(file_) == 0;
+  file_ = nullptr;
+  return ok;
 }
 
 void CQVArchive::Flush() {
-  if (file_ && std::fflush(file_) != 0) throw CXQVArchive();
+  if (file_ && std::fflush(file_) != 0) throw CXQVArchive(errno);
 }
 
 size_t CQVArchive::RawWrite(const void* buf, size_t n) {
@@ -75,7 +76,7 @@ size_t CQVArchive::Read(void* buf, size_t n) {
 size_t CQVArchive::Write(const void* buf, size_t n) {
   if (!file_ || IsLoading()) throw CXQVArchive();
   if (n == 0) return 1;
-  if (RawWrite(buf, n) != n) throw CXQVArchive();
+  if (RawWrite(buf, n) != n) throw CXQVArchive(errno);
   pos_ += n;
   return 1;
 }

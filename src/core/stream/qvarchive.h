@@ -13,10 +13,12 @@ class CQVArchive {
   enum : uint32_t { store = 0x0, load = 0x1 };
   enum : size_t { kLargePiece = 16384 };
 
-  // The stream's exception; it carries no data.
+  // The stream's exception; a failed system call leaves its errno in it.
   class CXQVArchive : public std::exception {
    public:
+    explicit CXQVArchive(int error = 0) : systemError(error) {}
     const char* what() const noexcept override { return "setup stream error"; }
+    int systemError;
   };
 
   CQVArchive() = default;
@@ -27,7 +29,8 @@ class CQVArchive {
   // Opens for reading (mode bit 0x1; checks the signature) or creates the file
   // and writes the signature. Throws CXQVArchive on failure.
   void Open(const std::string& path, uint32_t mode, const char signature[4]);
-  void Close();
+  // False when the system reports a failure on closing (written data lost).
+  bool Close();
   void Flush();
   bool IsOpen() const { return file_ != nullptr; }
 

@@ -284,6 +284,7 @@ class Adder {
           StoreFile(src_, h_->stream, ctx_);
           e.packed = ctx_->packed;
           e.crc = ctx_->crc;
+          consumed = ctx_->consumed;
           UpdatePiece();
           break;
         }
@@ -302,6 +303,11 @@ class Adder {
       NextVolume();
     }
     if (!h_->stream.Flush()) throw ArchiveError{kZpkWriteFailed};
+    // The entry's size came from the status before reading: a file that
+    // grew, shrank or was rewritten meanwhile would give a wrong entry.
+    FileStatus after;
+    if (consumed != e.unpacked || !GetFileStatus(path_, after) || after.size != st.size || after.mtime != st.mtime)
+      throw ArchiveError{kZpkSourceChanged};
     done_ = true;
   }
 
@@ -458,6 +464,8 @@ int ArchiveShutdown() {
 uint32_t ArchiveGetVersion() { return kVersion; }
 
 uint32_t ArchiveGetLastError() { return g_lastError; }
+
+int ArchiveGetSystemError() { return LastStreamError(); }
 
 ArchiveHandle ArchiveOpen(const char* path, uint32_t options, ArchiveCallback callback) {
   if (options & kArchiveOpenSizedOnly) {

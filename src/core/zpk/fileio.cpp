@@ -1,5 +1,7 @@
 #include "zpk/fileio.h"
 
+#include <cerrno>
+
 #ifdef _WIN32
 #include <io.h>
 #else
@@ -9,6 +11,13 @@
 
 namespace kw::zpk {
 namespace {
+int g_streamError = 0;
+// Keeps errno of a failed call and passes its result on.
+bool Noted(bool ok) {
+  if (!ok) g_streamError = errno ? errno : EIO;
+  return ok;
+}
+
 int SeekFile(FILE* f, int64_t off, int origin) {
 #ifdef _WIN32
   return _fseeki64(f, off, origin);
@@ -25,10 +34,13 @@ int64_t TellFile(FILE* f) {
 }
 }  // namespace
 
+int LastStreamError() { return g_streamError; }
+
 bool ArchiveStream::Open(const std::string& path, const char* mode) {
   Close();
+  errno = 0;
   f_ = std::fopen(path.c_str(), mode);
-  if (!f_) return false;
+  if (!Noted(f_ != nullptr)) return false;
   std::setvbuf(f_, nullptr, _IOFBF, 8192);
   writing_ = false;
   return true;
@@ -36,7 +48,8 @@ bool ArchiveStream::Open(const std::string& path, const char* mode) {
 
 bool ArchiveStream::Close() {
   if (!f_) return true;
-  bool ok = std::fclose(f_) == 0;
+  errno = 0;
+  bool ok = Noted(std::fclose(f_) == 0);
   f_ = nullptr;
   return ok;
 }
@@ -57,26 +70,32 @@ bool ArchiveStream::Write(const void* buf, size_t n) {
     SeekFile(f_, 0, SEEK_CUR);
     writing_ = true;
   }
-  return n == 0 || std::fwrite(buf, 1, n, f_) == n;
+  errno = 0;
+  return Noted(n == 0 || std::fwrite(buf, 1, n, f_) == n);
 }
 
 bool ArchiveStream::Seek(int64_t offset, Origin origin) {
   if (!f_) return false;
-  return SeekFile(f_, offset, origin) == 0;
+  errno = 0;
+  return Noted(SeekFile(f_, offset, origin) == 0);
 }
 
 int64_t ArchiveStream::Tell() { return f_ ? TellFile(f_) : -1; }
 
-bool ArchiveStream::Flush() { return f_ && std::fflush(f_) == 0; }
+bool ArchiveStream::Flush() {
+  errno = 0;
+  return f_ && Noted(std::fflush(f_) == 0);
+}
 
 bool ArchiveStream::AtEnd() { return !f_ || std::feof(f_) != 0; }
 
 bool ArchiveStream::SetSize(int64_t size) {
-  if (!f_ || std::fflush(f_) != 0) return false;
+  errno = 0;
+  if (!f_ || !Noted(std::fflush(f_) == 0)) return false;
 #ifdef _WIN32
-  return _chsize_s(_fileno(f_), size) == 0;
+  return Noted(_chsize_s(_fileno(f_), size) == 0);
 #else
-  return ftruncate(fileno(f_), static_cast<off_t>(size)) == 0;
+  return Noted(ftruncate(fileno(f_), static_cast<off_t>(size)) == 0);
 #endif
 }
 

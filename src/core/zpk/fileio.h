@@ -6,6 +6,10 @@
 
 namespace kw::zpk {
 
+// The errno of the last stream call that failed (opening, writing, flushing,
+// closing, resizing), process-wide like the library's last error.
+int LastStreamError();
+
 class ArchiveStream {
  public:
   enum Origin { kBegin = SEEK_SET, kCurrent = SEEK_CUR, kEnd = SEEK_END };

@@ -2,10 +2,10 @@
 
 #include <zlib.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "platform/filesys.h"
 #include "platform/text.h"
@@ -472,6 +472,23 @@ bool PrepareTarget(const fs::path& dir, const std::string& rel, fs::path& target
   target = cur;
   return true;
 }
+
+// A file of its own beside the target: short, so that a target name of 255
+// characters still leaves room, and created exclusively, so that nothing
+// planted at its name (a link to somewhere else) is written through.
+FILE* CreateTemporary(const fs::path& folder, fs::path& path) {
+  static unsigned counter = 0;
+  for (int tries = 0; tries < 1000; ++tries) {
+    char name[16];
+    std::snprintf(name, sizeof name, "~zpk%04u.tmp", counter++ % 10000);
+    path = folder / name;
+    int error = 0;
+    if (FILE* f = CreateNewFile(path.string(), error)) return f;
+    if (error != EEXIST) return nullptr;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 ReadError ArchiveReader::Extract(const std::string& dirName,
@@ -488,20 +505,14 @@ ReadError ArchiveReader::Extract(const std::string& dirName,
     if (!PrepareTarget(dir, SafeRelativePath(f.name), target, why)) {
       e = Fail(ReadStatus::kWriteError, f.name + ": " + why);
     } else {
-      fs::path part = target;
-      part += ".zpk-part";
-      {
-        std::ofstream out(part, std::ios::binary | std::ios::trunc);
-        if (!out) {
-          e = Fail(ReadStatus::kWriteError, f.name + ": cannot write " + part.string());
-        } else {
-          e = Unpack(f, [&](const uint8_t* p, size_t n) {
-            out.write(reinterpret_cast<const char*>(p), std::streamsize(n));
-            return bool(out);
-          });
-          out.close();
-          if (e.ok() && !out) e = Fail(ReadStatus::kWriteError, f.name + ": cannot write " + part.string());
-        }
+      fs::path part;
+      FILE* out = CreateTemporary(target.parent_path(), part);
+      if (!out) {
+        e = Fail(ReadStatus::kWriteError, f.name + ": cannot create a file in " + target.parent_path().string());
+      } else {
+        e = Unpack(f, [&](const uint8_t* p, size_t n) { return std::fwrite(p, 1, n, out) == n; });
+        const bool closed = std::fclose(out) == 0;
+        if (e.ok() && !closed) e = Fail(ReadStatus::kWriteError, f.name + ": cannot write " + part.string());
       }
       if (e.ok()) {
         if (fs::is_directory(target, ec)) {

@@ -82,6 +82,7 @@ enum : uint32_t {
   kZpkBusy = 20,
   kZpkTooLarge = 21,     // a size, position or volume number past the format's fields
   kZpkNameTooLong = 22,  // a stored name longer than 255 characters
+  kZpkSourceChanged = 23,  // the source's size or time changed while it was read
 };
 
 constexpr uint32_t kArchiveNoLimit = 0xFFFFFFFFu;
@@ -90,6 +91,9 @@ int ArchiveStartup();
 int ArchiveShutdown();
 uint32_t ArchiveGetVersion();
 uint32_t ArchiveGetLastError();
+// The system's error number (errno) behind the last failed open or write of
+// an archive or source file: what errors 8 and 13 do not tell.
+int ArchiveGetSystemError();
 ArchiveHandle ArchiveOpen(const char* path, uint32_t options, ArchiveCallback callback);
 ArchiveHandle ArchiveOpenSized(const char* path, uint32_t options, ArchiveCallback callback,
                                uint32_t volumeLimit);
