@@ -7,7 +7,7 @@ set -euo pipefail
 pkgs=(cmake make g++ clang libclang-rt-14-dev
       mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
       zlib1g-dev libz-mingw-w64-dev libgsf-1-dev libssl-dev googletest
-      wine wine64 wine32:i386 fonts-wine xvfb xauth imagemagick pkg-config)
+      wine wine64 wine32:i386 fonts-wine xvfb xauth imagemagick pkg-config python3)
 
 missing=()
 for p in "${pkgs[@]}"; do

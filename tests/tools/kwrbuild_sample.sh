@@ -26,4 +26,20 @@ grep -q "6 files ok" "$work/test" || fail "not every file was tested"
 # A second run finds nothing to do.
 "$emu" "$kwrbuild" --disk-size 65536 "$(win "$work/demo/Demo.kwr")" >"$work/log2" 2>&1 || fail "second run failed"
 grep -q "The project is up-to-date." "$work/log2" || { cat "$work/log2"; fail "second run was not up to date"; }
+# Extraction under Wine: a Unix link planted where the temporary file goes,
+# or at a file's own temporary name of old, is never written through.
+mkdir -p "$work/x"
+echo precious >"$work/victim"
+ln -s "$work/victim" "$work/x/~zpk0000.tmp"
+"$emu" "$zpk" extract "$(win "$out/DISK1/SETUP.EXE")" "$(win "$work/x")" >"$work/extract" 2>&1 || { cat "$work/extract"; fail "extraction failed"; }
+[ "$(cat "$work/victim")" = precious ] || fail "extraction wrote through a planted link"
+# A build whose stamp cannot be saved (a folder stands where the save writes
+# first) still stands, and says so: exit 103.
+mkdir "$work/demo/Demo.kwr.kw~"
+"$emu" "$kwrbuild" --force --disk-size 65536 "$(win "$work/demo/Demo.kwr")" >"$work/log3" 2>&1
+rc=$?
+[ $rc -eq 103 ] || { cat "$work/log3"; fail "a build with an unsaved stamp exited $rc, not 103"; }
+grep -q "Build finished - 0 warning(s)." "$work/log3" || fail "the build did not finish"
+grep -q "the build stamp was not saved" "$work/log3" || { cat "$work/log3"; fail "the unsaved stamp is not told"; }
+[ -f "$out/DISK1/SETUP.EXE" ] || fail "the setup is gone"
 echo "KWRBUILD.EXE sample: ok"
