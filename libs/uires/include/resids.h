@@ -140,6 +140,30 @@
 #define IDS_CMD_TUTORIAL        0x8904
 #define IDS_TAB_FIRST           0x9000
 
+// Commands: the ids of menu items, toolbar buttons and keys (their prompt
+// strings have the same ids).
+#define ID_FILE_NEW             0xE100
+#define ID_FILE_OPEN            0xE101
+#define ID_FILE_SAVE            0xE103
+#define ID_FILE_SAVE_AS         0xE104
+#define ID_FILE_SEND_MAIL       0xE10C
+#define ID_FILE_MRU_FIRST       0xE110
+#define ID_APP_ABOUT            0xE140
+#define ID_APP_EXIT             0xE141
+#define ID_HELP_FINDER          0xE143
+#define ID_CONTEXT_HELP         0xE145
+#define ID_HELP                 0xE146
+#define ID_DEFAULT_HELP         0xE147
+#define ID_TOOLS_OPTIONS        0x8401
+#define ID_BUILD                0x8500
+#define ID_TEST_RUN             0x8501
+#define ID_BUILD_FINISHED       0x8502
+#define ID_BUILD_OPTIONS        0x8503
+#define ID_HELP_TUTORIAL        0x8904
+#define ID_TUTORIAL_FIRST       0x3000
+#define ID_TUTORIAL_LAST        0x3007
+#define ID_TAB_FIRST            0x9000
+
 // The framework's standard strings.
 #define IDS_AFX_APP_TITLE       0xE000
 #define IDS_AFX_IDLE            0xE001

@@ -1,6 +1,8 @@
 // CKitwrightApp: start-up, idle work, the document, exit.
 #include "app.h"
 
+#include "platform/clock.h"
+
 #include "appres.h"
 #include "controls.h"
 #include "dialogs.h"
@@ -83,6 +85,8 @@ CKitwrightApp::CKitwrightApp() { SetTitle("Kitwright"); }
 CKitwrightApp::~CKitwrightApp() { ReleaseLibraries(); }
 
 bool CKitwrightApp::InitInstance(const char* commandLine, int show) {
+  // Builds from the window honour SOURCE_DATE_EPOCH as the command-line builder does.
+  kw::FixClockFromEnvironment();
   ProfileSetRegistryBase(kProfileKeyPath);
   ProfileSetIniFile(kProfileIniFile);
   instance_ = ::GetModuleHandleA(nullptr);

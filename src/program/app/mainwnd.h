@@ -1,7 +1,9 @@
 // The main window: CKitwrightWnd with its toolbar, status bar and the tab view.
 #pragma once
 
+#include "commands.h"
 #include "framework.h"
+#include "resids.h"
 #include "shadecap.h"
 #include "tabview.h"
 #include "toolbar.h"
@@ -49,11 +51,32 @@ class CKitwrightWnd : public CShadeCapFrame {
   void Layout();
   bool OnCommand(UINT id);
   void OnInitMenuPopup(HMENU menu, bool systemMenu);
+
+  // Commands
+  static const kwf::Command<CKitwrightWnd> kCommands[];
+  bool NotBuilding(UINT id) const;
+  bool MailEnabled(UINT id) const;
+  bool RecentFileEnabled(UINT id) const;
+  bool HelpEnabled(UINT id) const;
+  void OnFileNew(UINT id);
+  void OnFileOpen(UINT id);
+  void OnFileSave(UINT id);
+  void OnFileSaveAs(UINT id);
+  void OnFileSendMail(UINT id);
+  void OnRecentFile(UINT id);
+  void OnAppAbout(UINT id);
+  void OnAppExit(UINT id);
+  void OnHelpFinder(UINT id);
+  void OnContextHelp(UINT id);
+  void OnHelp(UINT id);
+  void OnHelpContents(UINT id);
+  void OnStartTutorial(UINT id);
+  void OnTutorialStep(UINT id);
   void StartTutorial();
   // A tutorial command (0x3000 to 0x3007) with its parameter.
   void OnTutorialCommand(UINT id, LPARAM parameter);
   void EndTutorial(bool post);
-  void OnOptions();
+  void OnOptions(UINT id = 0);
   // File menu: Send goes, with one of its separators, when there is no mail.
   static void RemoveSendWithoutMail(HMENU menu);
   void OnWhatsThis();

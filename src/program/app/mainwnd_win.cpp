@@ -18,15 +18,15 @@ constexpr UINT kHelpModeStringId = 0xE002;
 constexpr int kToolbarBitmapId = 16;
 
 const TBBUTTON kButtons[] = {
-    {0, 0xE100, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
-    {1, 0xE101, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
-    {2, 0xE103, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
+    {0, ID_FILE_NEW, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
+    {1, ID_FILE_OPEN, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
+    {2, ID_FILE_SAVE, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
     {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {}, 0, 0},
-    {3, 0x8500, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
-    {4, 0x8501, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
+    {3, ID_BUILD, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
+    {4, ID_TEST_RUN, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
     {0, 0, TBSTATE_ENABLED, TBSTYLE_SEP, {}, 0, 0},
-    {5, 0xE143, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
-    {6, 0xE145, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
+    {5, ID_HELP_FINDER, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
+    {6, ID_CONTEXT_HELP, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
 };
 
 }  // namespace
@@ -168,69 +168,82 @@ void CKitwrightWnd::UpdateTitle(const std::string& documentTitle) {
   ::SetWindowTextA(hwnd_, title.c_str());
 }
 
+// The frame's commands: the application's document and help commands and
+// the frame's own. The view's commands come first (CKitwrightWnd::OnCommand).
+const kwf::Command<CKitwrightWnd> CKitwrightWnd::kCommands[] = {
+    {ID_FILE_NEW, ID_FILE_NEW, &CKitwrightWnd::OnFileNew, &CKitwrightWnd::NotBuilding},
+    {ID_FILE_OPEN, ID_FILE_OPEN, &CKitwrightWnd::OnFileOpen, &CKitwrightWnd::NotBuilding},
+    {ID_FILE_SAVE, ID_FILE_SAVE, &CKitwrightWnd::OnFileSave, &CKitwrightWnd::NotBuilding},
+    {ID_FILE_SAVE_AS, ID_FILE_SAVE_AS, &CKitwrightWnd::OnFileSaveAs, &CKitwrightWnd::NotBuilding},
+    {ID_FILE_SEND_MAIL, ID_FILE_SEND_MAIL, &CKitwrightWnd::OnFileSendMail, &CKitwrightWnd::MailEnabled},
+    {ID_FILE_MRU_FIRST, ID_FILE_MRU_FIRST + CKitwrightApp::kRecentFiles - 1, &CKitwrightWnd::OnRecentFile,
+     &CKitwrightWnd::RecentFileEnabled},
+    {ID_APP_ABOUT, ID_APP_ABOUT, &CKitwrightWnd::OnAppAbout, nullptr},
+    {ID_APP_EXIT, ID_APP_EXIT, &CKitwrightWnd::OnAppExit, nullptr},
+    {ID_HELP_FINDER, ID_HELP_FINDER, &CKitwrightWnd::OnHelpFinder, &CKitwrightWnd::HelpEnabled},
+    {ID_CONTEXT_HELP, ID_CONTEXT_HELP, &CKitwrightWnd::OnContextHelp, &CKitwrightWnd::HelpEnabled},
+    {ID_HELP, ID_HELP, &CKitwrightWnd::OnHelp, &CKitwrightWnd::HelpEnabled},
+    {ID_DEFAULT_HELP, ID_DEFAULT_HELP, &CKitwrightWnd::OnHelpContents, &CKitwrightWnd::HelpEnabled},
+    {ID_TOOLS_OPTIONS, ID_TOOLS_OPTIONS, &CKitwrightWnd::OnOptions, nullptr},
+    {ID_HELP_TUTORIAL, ID_HELP_TUTORIAL, &CKitwrightWnd::OnStartTutorial, &CKitwrightWnd::HelpEnabled},
+    {ID_TUTORIAL_FIRST, ID_TUTORIAL_LAST, &CKitwrightWnd::OnTutorialStep, nullptr},
+};
+
 bool CKitwrightWnd::CommandEnabled(UINT id, bool* enabled) const {
-  switch (id) {
-    case 0xE100: case 0xE101: case 0xE103: case 0xE104: case 0xE140: case 0xE141:
-    case 0x8401:
-      *enabled = true;
-      return true;
-    case 0xE10C:
-      *enabled = CKitwrightApp::MailAvailable();
-      return true;
-    case 0xE143: case 0xE145: case 0xE146: case 0xE147: case 0x8904: {
-      CKitwrightApp* app = GetKitwrightApp();
-      *enabled = app && !app->HelpFile().empty();
-      return true;
-    }
-  }
-  if (id >= 0xE110 && id < 0xE110 + CKitwrightApp::kRecentFiles) {
-    // Only an entry that names a file; the placeholder of an empty list is greyed.
-    CKitwrightApp* app = GetKitwrightApp();
-    *enabled = app && id - 0xE110 < app->RecentFiles().size();
-    return true;
-  }
-  return false;
+  return kwf::QueryCommand(this, kCommands, id, enabled);
 }
 
 bool CKitwrightWnd::OnCommand(UINT id) {
-  CKitwrightApp* app = GetKitwrightApp();
   if (view_.Handle() && view_.OnCommand(id))
     return true;
-  switch (id) {
-    case 0xE100: app->OnFileNew(); return true;
-    case 0xE101: app->OnFileOpen(); return true;
-    case 0xE103: app->OnFileSave(); return true;
-    case 0xE104: app->OnFileSaveAs(); return true;
-    case 0xE140: app->OnAppAbout(); return true;
-    case 0xE10C:
-      if (CKitwrightApp::MailAvailable())
-        app->OnFileSendMail();
-      return true;
-    case 0xE141: ::PostMessageA(hwnd_, WM_CLOSE, 0, 0); return true;
-    case 0xE143: app->WinHelp(0, HELP_FINDER); return true;
-    case 0xE146:
-      // Help on the active context: the view passes it to its page.
-      if (view_.Handle() && ::SendMessageA(view_.Handle(), kwf::kMsgCommandHelp, 0, 0))
-        return true;
-      app->WinHelp(0, HELP_CONTENTS);
-      return true;
-    case 0xE145: OnWhatsThis(); return true;
-    case 0xE147: app->WinHelp(0, HELP_CONTENTS); return true;
-    case 0x8401: OnOptions(); return true;
-    case 0x8904: StartTutorial(); return true;
-  }
-  if (id >= 0x3000 && id <= 0x3007) {
-    OnTutorialCommand(id, 0);
-    return true;
-  }
-  if (id >= 0xE110 && id < 0xE110 + CKitwrightApp::kRecentFiles) {
-    std::vector<std::string> recent = app->RecentFiles();
-    size_t index = id - 0xE110;
-    if (index < recent.size() && app->SaveModified())
-      app->OpenDocumentFile(recent[index]);
-    return true;
-  }
-  return false;
+  return kwf::RunCommand(this, kCommands, id);
+}
+
+// Enable rules
+
+bool CKitwrightWnd::NotBuilding(UINT) const { return !view_.Building(); }
+
+bool CKitwrightWnd::MailEnabled(UINT) const { return CKitwrightApp::MailAvailable() && !view_.Building(); }
+
+bool CKitwrightWnd::RecentFileEnabled(UINT id) const {
+  // Only an entry that names a file; the placeholder of an empty list is greyed.
+  CKitwrightApp* app = GetKitwrightApp();
+  return app && !view_.Building() && id - ID_FILE_MRU_FIRST < app->RecentFiles().size();
+}
+
+bool CKitwrightWnd::HelpEnabled(UINT) const {
+  CKitwrightApp* app = GetKitwrightApp();
+  return app && !app->HelpFile().empty();
+}
+
+// Handlers
+
+void CKitwrightWnd::OnFileNew(UINT) { GetKitwrightApp()->OnFileNew(); }
+void CKitwrightWnd::OnFileOpen(UINT) { GetKitwrightApp()->OnFileOpen(); }
+void CKitwrightWnd::OnFileSave(UINT) { GetKitwrightApp()->OnFileSave(); }
+void CKitwrightWnd::OnFileSaveAs(UINT) { GetKitwrightApp()->OnFileSaveAs(); }
+void CKitwrightWnd::OnFileSendMail(UINT) { GetKitwrightApp()->OnFileSendMail(); }
+void CKitwrightWnd::OnAppAbout(UINT) { GetKitwrightApp()->OnAppAbout(); }
+void CKitwrightWnd::OnAppExit(UINT) { ::PostMessageA(hwnd_, WM_CLOSE, 0, 0); }
+void CKitwrightWnd::OnHelpFinder(UINT) { GetKitwrightApp()->WinHelp(0, HELP_FINDER); }
+void CKitwrightWnd::OnContextHelp(UINT) { OnWhatsThis(); }
+void CKitwrightWnd::OnHelpContents(UINT) { GetKitwrightApp()->WinHelp(0, HELP_CONTENTS); }
+void CKitwrightWnd::OnStartTutorial(UINT) { StartTutorial(); }
+void CKitwrightWnd::OnTutorialStep(UINT id) { OnTutorialCommand(id, 0); }
+
+void CKitwrightWnd::OnHelp(UINT) {
+  // Help on the active context: the view passes it to its page.
+  if (view_.Handle() && ::SendMessageA(view_.Handle(), kwf::kMsgCommandHelp, 0, 0))
+    return;
+  GetKitwrightApp()->WinHelp(0, HELP_CONTENTS);
+}
+
+void CKitwrightWnd::OnRecentFile(UINT id) {
+  CKitwrightApp* app = GetKitwrightApp();
+  std::vector<std::string> recent = app->RecentFiles();
+  size_t index = id - ID_FILE_MRU_FIRST;
+  if (index < recent.size() && app->SaveModified())
+    app->OpenDocumentFile(recent[index]);
 }
 
 void CKitwrightWnd::OnInitMenuPopup(HMENU menu, bool systemMenu) {
@@ -248,7 +261,7 @@ void CKitwrightWnd::OnInitMenuPopup(HMENU menu, bool systemMenu) {
   int at = -1;
   for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
     UINT id = ::GetMenuItemID(menu, i);
-    if (id >= 0xE110 && id < 0xE110 + CKitwrightApp::kRecentFiles) {
+    if (id >= ID_FILE_MRU_FIRST && id < ID_FILE_MRU_FIRST + CKitwrightApp::kRecentFiles) {
       if (at < 0)
         at = i;
       ::DeleteMenu(menu, static_cast<UINT>(i--), MF_BYPOSITION);
@@ -257,9 +270,10 @@ void CKitwrightWnd::OnInitMenuPopup(HMENU menu, bool systemMenu) {
   if (at >= 0 && app) {
     std::vector<std::string> recent = app->RecentFiles();
     if (recent.empty()) {
-      ::InsertMenuA(menu, static_cast<UINT>(at), MF_BYPOSITION | MF_STRING | MF_GRAYED, 0xE110,
-                    kwf::ResSubString(0xE110, 1).empty() ? "Recent File"
-                                                         : kwf::ResSubString(0xE110, 1).c_str());
+      ::InsertMenuA(menu, static_cast<UINT>(at), MF_BYPOSITION | MF_STRING | MF_GRAYED, ID_FILE_MRU_FIRST,
+                    kwf::ResSubString(ID_FILE_MRU_FIRST, 1).empty()
+                        ? "Recent File"
+                        : kwf::ResSubString(ID_FILE_MRU_FIRST, 1).c_str());
     }
     for (size_t i = 0; i < recent.size(); ++i) {
       std::string text = "&" + std::to_string(i + 1) + " ";
@@ -269,13 +283,13 @@ void CKitwrightWnd::OnInitMenuPopup(HMENU menu, bool systemMenu) {
           text += '&';
       }
       ::InsertMenuA(menu, static_cast<UINT>(at) + static_cast<UINT>(i),
-                    MF_BYPOSITION | MF_STRING, 0xE110 + static_cast<UINT>(i), text.c_str());
+                    MF_BYPOSITION | MF_STRING, ID_FILE_MRU_FIRST + static_cast<UINT>(i), text.c_str());
     }
   }
   view_.OnInitMenuPopup(menu, false);
 }
 
-void CKitwrightWnd::OnOptions() {
+void CKitwrightWnd::OnOptions(UINT) {
   CKitwrightApp* app = GetKitwrightApp();
   CConfigSheet sheet(toolbar_.CanDrawFlat(), app ? app->Extensions() : nullptr);
   sheet.DoModal(hwnd_);
@@ -351,7 +365,7 @@ void CKitwrightWnd::RemoveSendWithoutMail(HMENU menu) {
   if (CKitwrightApp::MailAvailable())
     return;
   for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
-    if (::GetMenuItemID(menu, i) != 0xE10C)
+    if (::GetMenuItemID(menu, i) != ID_FILE_SEND_MAIL)
       continue;
     UINT above = i > 0 ? ::GetMenuState(menu, static_cast<UINT>(i - 1), MF_BYPOSITION) : 0;
     UINT below = ::GetMenuState(menu, static_cast<UINT>(i + 1), MF_BYPOSITION);
@@ -522,6 +536,9 @@ LRESULT CKitwrightWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CLOSE: {
       CKitwrightApp* app = GetKitwrightApp();
+      // No build outlives its window: cancelled (when the user agrees) and waited for.
+      if (!view_.CanClose())
+        return 0;
       if (app && !app->SaveModified())
         return 0;
       ::DestroyWindow(hwnd_);

@@ -13,6 +13,7 @@
 #include <vector>
 
 class CKitwrightProject;
+class CCreateSetupView;
 
 class CTabClient : public kwf::Dialog {
  public:
@@ -93,6 +94,8 @@ class CTabView : public kwf::Window {
   // The help context of the window under a point of the view: its own
   // context-help id, else its control id plus 0x50000; 0 for none.
   DWORD HelpHitTest(POINT at) const;
+  // Whether a build is running (the build commands wait for its end).
+  virtual bool Building() const { return false; }
 
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -121,10 +124,23 @@ class CKitwrightTabView : public CTabView {
   void OnInitialUpdate() override;
   bool OnCommand(UINT id) override;
 
+  // Attributes
+  CCreateSetupView* CreateSetupPage() const { return createSetup_; }
+  bool Building() const override;
+
+  // Operations
+  // The build the Create Setup page ran has ended: the Build Finished
+  // command follows a success; a failure ends a pending test run.
+  void BuildEnded(bool succeeded);
+  // Whether the window may close now (a running build is cancelled and
+  // waited for when the user agrees).
+  bool CanClose();
+
  private:
   void Build();
   void BuildOptions();
   std::vector<std::unique_ptr<CTabClientEx>> pages_;
+  CCreateSetupView* createSetup_ = nullptr;
   bool firstUpdate_ = true;
   bool testRunPending_ = false;
 };

@@ -1,8 +1,11 @@
 // The tab view and its pages.
 #include "tabview.h"
 
+#include "createsetup.h"
+
 #include "app.h"
 #include "reslang.h"
+#include "resids.h"
 #include "sheets.h"
 #include "tutorial.h"
 
@@ -390,8 +393,9 @@ bool CTabView::UpdateCommand(UINT id, bool* enabled) {
     *enabled = static_cast<int>(id - 0x9000) < GetClientCount();
     return true;
   }
-  if (id >= 0x8500 && id <= 0x8503) {
-    *enabled = true;
+  if (id >= ID_BUILD && id <= ID_BUILD_OPTIONS) {
+    // One build at a time; the project stays as the running one reads it.
+    *enabled = !Building();
     return true;
   }
   return false;
@@ -517,9 +521,28 @@ const UINT kPageTemplates[] = {10, 23, 16, 11, 12, 17, 27, 18, 15};
 }  // namespace
 
 CKitwrightTabView::CKitwrightTabView() {
-  for (UINT id : kPageTemplates)
-    pages_.push_back(std::make_unique<CTabClientEx>(id));
+  for (UINT id : kPageTemplates) {
+    if (id == 15) {
+      auto page = std::make_unique<CCreateSetupView>();
+      createSetup_ = page.get();
+      pages_.push_back(std::move(page));
+    } else {
+      pages_.push_back(std::make_unique<CTabClientEx>(id));
+    }
+  }
 }
+
+bool CKitwrightTabView::Building() const { return createSetup_ && createSetup_->Building(); }
+
+void CKitwrightTabView::BuildEnded(bool succeeded) {
+  CKitwrightApp* app = GetKitwrightApp();
+  if (succeeded && app && app->Frame())
+    ::PostMessageA(app->Frame()->Handle(), WM_COMMAND, kCmdBuildFinished, 0);
+  else
+    testRunPending_ = false;
+}
+
+bool CKitwrightTabView::CanClose() { return !createSetup_ || createSetup_->EndBuildBeforeClose(); }
 
 CKitwrightTabView::~CKitwrightTabView() = default;
 
@@ -534,6 +557,8 @@ void CKitwrightTabView::OnInitialUpdate() {
 
 void CKitwrightTabView::Build() {
   CKitwrightApp* app = GetKitwrightApp();
+  if (Building())
+    return;
   if (::GetKeyState(VK_SHIFT) < 0) {
     BuildOptions();
     return;

@@ -2,10 +2,13 @@
 // tab view, the Tabs menu and the document commands. Every modal box is
 // answered through a seam.
 #include "app.h"
+#include "createsetup.h"
 #include "dialogs.h"
 #include "errors.h"
 #include "profile.h"
+#include "platform/clock.h"
 #include "projfile/projfile.h"
+#include "resids.h"
 #include "reslang.h"
 #include "shadecap.h"
 #include "sheets.h"
@@ -18,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -652,9 +656,205 @@ TEST_F(AppTest, FinishedDialogNamesTheOutputFolder) {
 TEST_F(AppTest, BuildOnAnUnsavedProjectReachesTheCreateSetupTab) {
   ASSERT_TRUE(Start());
   ASSERT_EQ(View().GetActiveTab(), 0);
-  Command(0x8500);
+  Command(ID_BUILD);
   EXPECT_EQ(View().GetActiveTab(), 8);
   EXPECT_TRUE(::IsWindowVisible(View().GetClient(8)->Handle()));
+  // The build ran and refused the unsaved project.
+  ASSERT_TRUE(PumpUntil([&] { return !View().Building(); }));
+  const std::string& log = View().CreateSetupPage()->LogText();
+  EXPECT_NE(log.find("ERROR 202: The current project must be saved before creating a setup program.\r\n"),
+            std::string::npos) << log;
+  EXPECT_NE(log.find("Build cancelled - 1 error(s).\r\n"), std::string::npos) << log;
+  EXPECT_TRUE(g_modals.empty());
+}
+
+// Builds from the Create Setup tab, on a copy of the sample project.
+class BuildTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    // The runtime's copy (read by the program) and the process's (inherited by KWRBUILD.EXE).
+    _putenv("SOURCE_DATE_EPOCH=1000000000");
+    fs::copy(kwtest::HostPath(KW_SAMPLE_DIR), fs::path(dir.path()) / "demo", fs::copy_options::recursive);
+    project = (fs::path(dir.path()) / "demo" / "Demo.kwr").string();
+    ProfileWriteInt("U:Settings", "DisplayFinished", 1);
+  }
+  void TearDown() override {
+    AppTest::TearDown();
+    _putenv("SOURCE_DATE_EPOCH=");
+    kw::SetFixedClock(std::nullopt);
+  }
+  // Starts the program on the project, on the Create Setup tab.
+  bool Open() {
+    if (!Start() || !app_->OpenDocumentFile(project))
+      return false;
+    View().SetActiveTab(8);
+    return Page() != nullptr;
+  }
+  CCreateSetupView* Page() { return View().CreateSetupPage(); }
+  HWND Control(int id) { return ::GetDlgItem(Page()->Handle(), id); }
+  void Click(int id) {
+    ::SendMessageA(Page()->Handle(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(Control(id)));
+  }
+  bool WaitForBuild() { return PumpUntil([&] { return !View().Building(); }, 120000); }
+  std::string Disk1() { return app_->Project().GetOutputDirectory() + "\\DISK1\\SETUP.EXE"; }
+
+  kwtest::TempDir dir;
+  std::string project;
+};
+
+TEST_F(BuildTest, TheCreateSetupTabBuildsWhatKwrbuildBuilds) {
+  ASSERT_TRUE(Open());
+  // The disk sizes of the table, the project's selected; a choice is stored.
+  HWND combo = Control(CCreateSetupView::kDiskSize);
+  ASSERT_EQ(::SendMessageA(combo, CB_GETCOUNT, 0, 0), 6);
+  EXPECT_EQ(static_cast<uint32_t>(::SendMessageA(combo, CB_GETITEMDATA,
+                                                 ::SendMessageA(combo, CB_GETCURSEL, 0, 0), 0)),
+            app_->Project().m_dwDiskSize);
+  ::SendMessageA(combo, CB_SETCURSEL, 5, 0);
+  ::SendMessageA(Page()->Handle(), WM_COMMAND, MAKEWPARAM(CCreateSetupView::kDiskSize, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+  EXPECT_EQ(app_->Project().m_dwDiskSize, 730112u);
+  EXPECT_TRUE(app_->Project().IsModified());
+
+  Click(CCreateSetupView::kStart);
+  ASSERT_TRUE(View().Building());
+  ASSERT_NE(Page()->Progress(), nullptr);
+  EXPECT_TRUE(::IsWindowVisible(Page()->Progress()->Handle()));
+  // A second start while one runs does nothing; nor can File New take the
+  // project from under the build.
+  EXPECT_FALSE(Page()->StartBuild());
+  Command(ID_FILE_NEW);
+  EXPECT_EQ(app_->Project().GetPathName(), project);
+  ASSERT_TRUE(WaitForBuild());
+  ASSERT_TRUE(PumpUntil([] { return !g_modals.empty(); }, 5000));
+  EXPECT_EQ(g_modals, std::vector<UINT>{26});  // Build Finished
+
+  // The log ends with the success line, and its last line is in view.
+  const std::string& log = Page()->LogText();
+  const std::string last = "Build finished - 0 warning(s).\r\n";
+  ASSERT_GE(log.size(), last.size());
+  EXPECT_EQ(log.substr(log.size() - last.size()), last) << log;
+  HWND edit = Control(CCreateSetupView::kLog);
+  EXPECT_EQ(WindowText(edit).substr(0, 20), log.substr(0, 20));
+  int lines = static_cast<int>(::SendMessageA(edit, EM_GETLINECOUNT, 0, 0));
+  int first = static_cast<int>(::SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0));
+  RECT r;
+  ::SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
+  const int visible = (r.bottom - r.top) / 13;
+  EXPECT_GT(lines, 4);
+  EXPECT_LE(lines - 2, first + visible);
+  EXPECT_FALSE(app_->Project().NeedsRebuild());
+  // A log longer than the box keeps its newest line in view.
+  for (int i = 0; i < 3 * visible; ++i) {
+    std::string line = "line " + std::to_string(i);
+    ::SendMessageA(Page()->Handle(), CCreateSetupView::kMsgAppendLog, 0, reinterpret_cast<LPARAM>(&line));
+  }
+  lines = static_cast<int>(::SendMessageA(edit, EM_GETLINECOUNT, 0, 0));
+  first = static_cast<int>(::SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0));
+  EXPECT_GT(first, 0);
+  EXPECT_GE(first + visible, lines - 1);
+  EXPECT_LE(first, lines - 2);
+
+  // Test Run on the page: up to date, so the setup is opened at once.
+  static std::vector<std::string> opened;
+  opened.clear();
+  kwf::SetShellSeam([](const char* verb, const char* file) {
+    opened.push_back(std::string(verb) + " " + file);
+    return true;
+  });
+  Click(CCreateSetupView::kTestRun);
+  PumpUntil([] { return !opened.empty(); }, 3000);
+  kwf::SetShellSeam(nullptr);
+  EXPECT_EQ(opened, std::vector<std::string>{"open " + Disk1()});
+
+  // KWRBUILD.EXE, given the same project, size and clock, writes the same bytes.
+  const std::vector<uint8_t> gui = kwtest::ReadFile(Disk1());
+  ASSERT_GT(gui.size(), 1000u);
+  std::string cmd = "\"" + kwtest::HostPath(KW_KWRBUILD) + "\" --force --disk-size 720KB --lng \"" +
+                    kwtest::HostPath(KW_LNG_DIR) + "\" \"" + project + "\"";
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  ASSERT_TRUE(::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+      << cmd;
+  ::WaitForSingleObject(pi.hProcess, 120000);
+  DWORD code = 1;
+  ::GetExitCodeProcess(pi.hProcess, &code);
+  ::CloseHandle(pi.hThread);
+  ::CloseHandle(pi.hProcess);
+  EXPECT_EQ(code, 0u) << cmd;
+  EXPECT_EQ(kwtest::ReadFile(Disk1()), gui);
+}
+
+TEST_F(BuildTest, CancelAnsweredNoRunsOnAndYesEndsWithAUserBreak) {
+  ASSERT_TRUE(Open());
+  // Until the loop runs, the build thread waits for its first log line:
+  // the question comes while it is surely running.
+  Click(CCreateSetupView::kStart);
+  ASSERT_TRUE(View().Building());
+  HWND progress = Page()->Progress()->Handle();
+  g_answers.assign({IDNO});
+  ::SendMessageA(progress, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_EQ(g_boxes.size(), 1u);
+  EXPECT_EQ(g_boxes[0].text, "The setup build process has not been completed. Do you really want to cancel?");
+  EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(progress, IDCANCEL)));
+  ASSERT_TRUE(WaitForBuild());
+  EXPECT_NE(Page()->LogText().find("Build finished - 0 warning(s)."), std::string::npos);
+  EXPECT_FALSE(::IsWindow(progress));
+  ASSERT_TRUE(PumpUntil([] { return !g_modals.empty(); }, 5000));
+
+  g_modals.clear();
+  Click(CCreateSetupView::kStart);
+  ASSERT_TRUE(View().Building());
+  progress = Page()->Progress()->Handle();
+  g_answers.assign({IDYES});
+  ::SendMessageA(progress, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(progress, IDCANCEL)));
+  ASSERT_TRUE(WaitForBuild());
+  const std::string& log = Page()->LogText();
+  EXPECT_NE(log.find("ERROR 201: User break.\r\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find("Build finished"), std::string::npos) << log;
+  EXPECT_FALSE(fs::exists(Disk1()));
+  PumpUntil([] { return !g_modals.empty(); }, 500);
+  EXPECT_TRUE(g_modals.empty());  // no Build Finished after a failure
+}
+
+TEST_F(BuildTest, ClosingDuringABuildAsksAndWaitsForIt) {
+  ASSERT_TRUE(Open());
+  Click(CCreateSetupView::kStart);
+  ASSERT_TRUE(View().Building());
+  // No: the window and the build stay.
+  g_answers.assign({IDNO});
+  ::SendMessageA(Frame(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(::IsWindow(Frame()));
+  EXPECT_TRUE(View().Building());
+  ASSERT_EQ(g_boxes.size(), 1u);
+  EXPECT_EQ(g_boxes[0].text, "The setup build process has not been completed. Do you really want to cancel?");
+  // Yes: cancelled, waited for, then the window goes.
+  g_answers.assign({IDYES});
+  HWND frame = Frame();
+  ::SendMessageA(frame, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(::IsWindow(frame));
+  EXPECT_FALSE(fs::exists(Disk1()));
+}
+
+TEST_F(BuildTest, TheProgressDialogShortensALongPath) {
+  ASSERT_TRUE(Start());
+  std::atomic<int> cancel{0};
+  CProgressDlg dialog(&cancel);
+  ASSERT_NE(dialog.Create(Frame()), nullptr);
+  const std::string path = "C:\\Program Files\\Brantel SoftWare\\Kitwright Samples\\Deeply\\Nested\\"
+                           "Folders\\Of The Demo Application\\And Then Some More\\DEMO.DLL";
+  ::SendMessageA(dialog.Handle(), CProgressDlg::kMsgSetFile, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  std::string shown = WindowText(::GetDlgItem(dialog.Handle(), CProgressDlg::kFileText));
+  EXPECT_EQ(shown.substr(0, 6), "C:\\...") << shown;
+  EXPECT_LT(shown.size(), path.size());
+  const std::string tail = shown.substr(6);
+  EXPECT_EQ(path.substr(path.size() - tail.size()), tail) << shown;
+  EXPECT_EQ(::SendDlgItemMessageA(dialog.Handle(), CProgressDlg::kFileBar, PBM_GETRANGE, FALSE, 0), 100);
+  ::DestroyWindow(dialog.Handle());
 }
 
 TEST_F(AppTest, BuildOfAnUpToDateProjectFinishesAndTestRunLaunchesTheSetup) {
