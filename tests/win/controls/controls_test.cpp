@@ -1,6 +1,9 @@
 // The custom controls in real dialogs under an X server.
 #include "controls.h"
 
+#include "ctrls.h"
+#include "resids.h"
+
 #include "profile.h"
 #include "reslang.h"
 #include "testutil.h"
@@ -434,6 +437,147 @@ TEST_F(ControlsTest, MakeNonBoldFontsAndVersionAlternatives) {
   EXPECT_EQ(title.lfWeight, FW_NORMAL);
   EXPECT_STREQ(button.lfFaceName, "MS Sans Serif");
   EXPECT_EQ(button.lfWeight, FW_NORMAL);
+}
+
+}  // namespace
+
+// The framework's wrappers of the common controls, the label edit and
+// context menus.
+namespace {
+
+std::vector<std::string> g_labels;  // the text of each TVN_ENDLABELEDIT; "<none>" when discarded
+
+INT_PTR CALLBACK EditorDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_INITDIALOG)
+    return TRUE;
+  if (msg == WM_NOTIFY) {
+    auto* hdr = reinterpret_cast<NMHDR*>(lParam);
+    if (hdr->code == TVN_ENDLABELEDITA) {
+      auto* info = reinterpret_cast<NMTVDISPINFOA*>(lParam);
+      g_labels.push_back(info->item.pszText ? info->item.pszText : "<none>");
+      ::SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
+      return TRUE;
+    }
+  }
+  return FALSE;
+}
+
+class EditorControlsTest : public ControlsTest {
+ protected:
+  void SetUp() override {
+    ControlsTest::SetUp();
+    g_labels.clear();
+    Template t(300, 160);
+    t.Add(WC_TREEVIEWA, 100, TVS_EDITLABELS | TVS_HASLINES | WS_BORDER | WS_TABSTOP, 5, 5, 120, 100);
+    t.Add(WC_LISTVIEWA, 101, LVS_REPORT | LVS_EDITLABELS | WS_BORDER | WS_TABSTOP, 130, 5, 160, 100);
+    t.Add("ComboBox", 102, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 5, 110, 120, 80);
+    t.Add("Button", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 130, 110, 50, 14, "OK");
+    dialog = ::CreateDialogIndirectParamA(::GetModuleHandleA(nullptr), t.get(), nullptr, &EditorDialogProc, 0);
+    ASSERT_NE(dialog, nullptr);
+    tree.Attach(::GetDlgItem(dialog, 100));
+    list.Attach(::GetDlgItem(dialog, 101));
+    combo.Attach(::GetDlgItem(dialog, 102));
+  }
+  // A key as the message loop delivers it: through the dialog's keyboard handling.
+  void Key(HWND target, WPARAM key) {
+    MSG msg = {target, WM_KEYDOWN, key, 0, 0, {}};
+    if (!::IsDialogMessageA(dialog, &msg)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+    Pump();
+  }
+  kwf::TreeView tree;
+  kwf::ListView list;
+  kwf::ComboBox combo;
+};
+
+TEST_F(EditorControlsTest, WrappersReadBackWhatTheyPutIn) {
+  HTREEITEM root = tree.InsertItem(TVI_ROOT, TVI_LAST, "Main", 0, 1, 11);
+  HTREEITEM child = tree.InsertItem(root, TVI_LAST, "Docs", 2, 3, 22);
+  ASSERT_NE(child, nullptr);
+  EXPECT_EQ(tree.GetCount(), 2);
+  EXPECT_EQ(tree.GetChild(root), child);
+  EXPECT_EQ(tree.GetParent(child), root);
+  EXPECT_EQ(tree.GetItemData(child), 22);
+  EXPECT_TRUE(tree.SetItemText(child, "Help"));
+  EXPECT_EQ(tree.GetItemText(child), "Help");
+  EXPECT_TRUE(tree.Select(child));
+  EXPECT_EQ(tree.GetSelection(), child);
+
+  EXPECT_EQ(list.InsertColumn(0, "Name", 80), 0);
+  EXPECT_EQ(list.InsertColumn(1, "Destination", 80), 1);
+  EXPECT_EQ(list.InsertItem(0, "APP.EXE", 0, 7), 0);
+  EXPECT_EQ(list.InsertItem(1, "APP.HLP", 0, 8), 1);
+  EXPECT_TRUE(list.SetItemText(1, 1, "%INSTALLDIR%"));
+  EXPECT_EQ(list.GetItemText(1, 1), "%INSTALLDIR%");
+  EXPECT_EQ(list.GetItemData(1), 8);
+  EXPECT_TRUE(list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED));
+  EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 1);
+  EXPECT_EQ(list.GetSelectedCount(), 1);
+
+  combo.AddString("one", 1);
+  combo.AddString("two", 2);
+  EXPECT_TRUE(combo.SelectByData(2));
+  EXPECT_EQ(combo.GetLBText(combo.GetCurSel()), "two");
+  EXPECT_FALSE(combo.SelectByData(3));
+  EXPECT_EQ(combo.GetCurSel(), -1);
+
+  HIMAGELIST images = kwf::LoadImageStrip(IDB_FILES_IMAGES, 16);
+  ASSERT_NE(images, nullptr);
+  EXPECT_GT(ImageList_GetImageCount(images), 1);
+  int cx = 0, cy = 0;
+  ImageList_GetIconSize(images, &cx, &cy);
+  EXPECT_EQ(cx, 16);
+  ImageList_Destroy(images);
+}
+
+TEST_F(EditorControlsTest, LabelEditKeepsOnEnterAndDiscardsOnEscapeInsideADialog) {
+  struct Case { WPARAM key; const char* want; } cases[] = {{VK_RETURN, "Renamed"}, {VK_ESCAPE, "<none>"}};
+  HTREEITEM item = tree.InsertItem(TVI_ROOT, TVI_LAST, "Package", 0, 0, 0);
+  for (const Case& c : cases) {
+    g_labels.clear();
+    ::SetFocus(tree.Handle());
+    HWND edit = tree.EditLabel(item);
+    ASSERT_NE(edit, nullptr);
+    kwf::SubclassLabelEdit(edit);
+    EXPECT_TRUE(::SendMessageA(edit, WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS);
+    ::SetWindowTextA(edit, "Renamed");
+    Key(edit, c.key);
+    ASSERT_EQ(g_labels.size(), 1u) << c.want << ::testing::PrintToString(g_labels);
+    EXPECT_EQ(g_labels[0], c.want);
+    EXPECT_EQ(tree.GetEditControl(), nullptr);
+    // The dialog's buttons never saw the key.
+    EXPECT_TRUE(::IsWindow(dialog));
+  }
+}
+
+UINT g_pick = 0;
+std::vector<std::pair<UINT, bool>> g_menuItems;  // id and whether enabled
+UINT g_default = 0;
+
+TEST_F(EditorControlsTest, ContextMenusFollowTheEnableRuleAndTheirDefault) {
+  kwf::SetContextMenuSeam([](HMENU popup) {
+    g_menuItems.clear();
+    for (int i = 0; i < ::GetMenuItemCount(popup); ++i) {
+      UINT id = ::GetMenuItemID(popup, i);
+      if (id != 0 && id != static_cast<UINT>(-1))
+        g_menuItems.push_back({id, !(::GetMenuState(popup, id, MF_BYCOMMAND) & MF_GRAYED)});
+    }
+    g_default = ::GetMenuDefaultItem(popup, FALSE, 0);
+    return g_pick;
+  });
+  // Delete (3076) greyed, Properties (3081) the default.
+  auto rule = [](void*, UINT id) { return id != 3076; };
+  POINT at = {10, 10};
+  g_pick = 3081;
+  EXPECT_EQ(kwf::TrackContextMenu(dialog, IDM_FILES_PACKAGE, 0, at, 3081, rule), 3081u);
+  EXPECT_EQ(g_default, 3081u);
+  EXPECT_EQ(g_menuItems, (std::vector<std::pair<UINT, bool>>{{3076, false}, {3078, true}, {3081, true}}));
+  // A greyed item is never the answer.
+  g_pick = 3076;
+  EXPECT_EQ(kwf::TrackContextMenu(dialog, IDM_FILES_PACKAGE, 0, at, 3081, rule), 0u);
+  kwf::SetContextMenuSeam(nullptr);
 }
 
 }  // namespace

@@ -1,0 +1,81 @@
+// Image strips, the label-edit subclass and context menus.
+#include "ctrls.h"
+
+#include "reslang.h"
+
+namespace kwf {
+namespace {
+
+constexpr char kOldProcProperty[] = "kwf.LabelEditProc";
+ContextMenuSeam g_menuSeam = nullptr;
+
+LRESULT CALLBACK LabelEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto old = reinterpret_cast<WNDPROC>(::GetPropA(hwnd, kOldProcProperty));
+  if (!old)
+    return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+  switch (msg) {
+    case WM_GETDLGCODE:
+      return ::CallWindowProcA(old, hwnd, msg, wParam, lParam) | DLGC_WANTALLKEYS;
+    case WM_KEYDOWN:
+      // The control's own edit handling keeps on Enter and discards on
+      // Escape, once the keys reach it.
+      break;
+    case WM_CHAR:
+      // Swallowed: handled as keys above; the edit would only beep.
+      if (wParam == '\r' || wParam == 0x1B)
+        return 0;
+      break;
+    case WM_NCDESTROY:
+      ::RemovePropA(hwnd, kOldProcProperty);
+      ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+      return ::CallWindowProcA(old, hwnd, msg, wParam, lParam);
+  }
+  return ::CallWindowProcA(old, hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+HIMAGELIST LoadImageStrip(UINT bitmapId, int cx) {
+  return theLanguageArray.ImageList_LoadImage(MAKEINTRESOURCEA(bitmapId), cx, 1, RGB(255, 0, 255), IMAGE_BITMAP,
+                                              LR_CREATEDIBSECTION);
+}
+
+void SubclassLabelEdit(HWND edit) {
+  if (!edit || ::GetPropA(edit, kOldProcProperty))
+    return;
+  LONG_PTR old = ::SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LabelEditProc));
+  ::SetPropA(edit, kOldProcProperty, reinterpret_cast<HANDLE>(old));
+}
+
+UINT TrackContextMenu(HWND owner, UINT menuId, int index, POINT screen, UINT defaultItem,
+                      MenuEnableRule enabled, void* context) {
+  HMENU menu = theLanguageArray.LoadMenu(MAKEINTRESOURCEA(menuId));
+  if (!menu)
+    return 0;
+  UINT chosen = 0;
+  if (HMENU popup = ::GetSubMenu(menu, index)) {
+    if (enabled)
+      for (int i = 0, n = ::GetMenuItemCount(popup); i < n; ++i) {
+        UINT id = ::GetMenuItemID(popup, i);
+        if (id != 0 && id != static_cast<UINT>(-1))
+          ::EnableMenuItem(popup, id, MF_BYCOMMAND | (enabled(context, id) ? MF_ENABLED : MF_GRAYED));
+      }
+    if (defaultItem)
+      ::SetMenuDefaultItem(popup, defaultItem, FALSE);
+    if (g_menuSeam) {
+      chosen = g_menuSeam(popup);
+    } else {
+      chosen = static_cast<UINT>(::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
+                                                  screen.x, screen.y, 0, owner, nullptr));
+    }
+    // A greyed item is never run, whoever chose it.
+    if (chosen && (::GetMenuState(popup, chosen, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)))
+      chosen = 0;
+  }
+  ::DestroyMenu(menu);
+  return chosen;
+}
+
+void SetContextMenuSeam(ContextMenuSeam seam) { g_menuSeam = seam; }
+
+}  // namespace kwf
