@@ -11,6 +11,7 @@
 #include "profile.h"
 #include "projfile/projfile.h"
 #include "reslang.h"
+#include "resids.h"
 
 #include <mapi.h>
 #include <ole2.h>
@@ -22,7 +23,7 @@ namespace {
 constexpr char kSettings[] = "U:Settings";
 constexpr char kRecentSection[] = "U:Recent File List";
 constexpr char kPreviewClass[] = "PreviewWClass";
-constexpr UINT kDocStrings = 0x6FFF;
+constexpr UINT kDocStrings = IDR_MAINFRAME;
 constexpr UINT kHelpFileString = 0x4002;
 constexpr UINT kSavePrompt = 0xF103;
 constexpr UINT kSendFailed = 0xF181;

@@ -16,9 +16,9 @@ class CProgressDlg : public kwf::Dialog {
   enum : int { kFileText = 101, kFileBar = 201, kTotalBar = 202 };
   // Sent by the build: the current file (lParam: const char*).
   static constexpr UINT kMsgSetFile = WM_APP + 12;
-  static constexpr UINT kQuestionCancel = 64;
+  static constexpr UINT kQuestionCancel = IDS_CONFIRM_CANCEL;
 
-  explicit CProgressDlg(std::atomic<int>* cancel) : Dialog(60), cancel_(cancel) {}
+  explicit CProgressDlg(std::atomic<int>* cancel) : Dialog(IDD_PROGRESS), cancel_(cancel) {}
 
   // Attributes
   bool CancelAsked() const { return cancelled_; }

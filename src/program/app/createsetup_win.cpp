@@ -107,7 +107,7 @@ struct CCreateSetupView::Run {
   HANDLE thread = nullptr;
 };
 
-CCreateSetupView::CCreateSetupView() : CTabClientEx(15) {}
+CCreateSetupView::CCreateSetupView() : CTabClientEx(IDD_CREATESETUP) {}
 
 CCreateSetupView::~CCreateSetupView() {
   // The window is gone: no thread may go on sending to it.

@@ -13,8 +13,8 @@ namespace {
 
 constexpr char kSettings[] = "U:Settings";
 constexpr DWORD kFrameStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-constexpr UINT kIdleStringId = 0xE001;
-constexpr UINT kHelpModeStringId = 0xE002;
+constexpr UINT kIdleStringId = IDS_AFX_IDLE;
+constexpr UINT kHelpModeStringId = IDS_AFX_HELPMODE;
 constexpr int kToolbarBitmapId = 16;
 
 const TBBUTTON kButtons[] = {
@@ -64,7 +64,7 @@ bool CKitwrightWnd::CreateFrame(HINSTANCE instance) {
   os.dwOSVersionInfoSize = sizeof os;
   ::GetVersionExA(&os);
   DWORD exStyle = os.dwMajorVersion >= 4 ? WS_EX_DLGMODALFRAME : 0;
-  HMENU menu = theLanguageArray.LoadMenu(MAKEINTRESOURCEA(0x6FFF));
+  HMENU menu = theLanguageArray.LoadMenu(MAKEINTRESOURCEA(IDR_MAINFRAME));
   CKitwrightApp* app = GetKitwrightApp();
   std::string title = app ? app->Title() : std::string("Kitwright");
   if (!Create(exStyle, kMainWindowClass, title.c_str(), kFrameStyle, x, y, kMainWindowWidth,

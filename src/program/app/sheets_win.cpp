@@ -5,14 +5,15 @@
 #include "model/disksize.h"
 #include "profile.h"
 #include "reslang.h"
+#include "resids.h"
 
 namespace {
 
 constexpr char kSettings[] = "U:Settings";
 constexpr char kMachineSettings[] = "Settings";
 constexpr UINT kOptionsCaption = 49;
-constexpr UINT kLanguageChanged = 0x1800;
-constexpr UINT kBuildOptionsCaption = 0x2200;
+constexpr UINT kLanguageChanged = IDS_LANGUAGE_CHANGED;
+constexpr UINT kBuildOptionsCaption = IDS_BUILD_OPTIONS;
 
 void CheckFromSetting(HWND page, int id, const char* entry) {
   ::CheckDlgButton(page, id, ProfileGetInt(kSettings, entry, 1) ? BST_CHECKED : BST_UNCHECKED);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "framework.h"
+#include "resids.h"
 
 #include <cstdint>
 #include <memory>
@@ -115,8 +116,8 @@ class CTabView : public kwf::Window {
 class CKitwrightTabView : public CTabView {
  public:
   enum : UINT {
-    kCmdBuild = 0x8500, kCmdTestRun = 0x8501, kCmdBuildFinished = 0x8502,
-    kCmdBuildOptions = 0x8503, kCmdFirstTab = 0x9000,
+    kCmdBuild = ID_BUILD, kCmdTestRun = ID_TEST_RUN, kCmdBuildFinished = ID_BUILD_FINISHED,
+    kCmdBuildOptions = ID_BUILD_OPTIONS, kCmdFirstTab = ID_TAB_FIRST,
   };
   CKitwrightTabView();
   ~CKitwrightTabView() override;

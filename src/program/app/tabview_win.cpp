@@ -377,8 +377,8 @@ DWORD CTabView::HelpHitTest(POINT at) const {
 }
 
 bool CTabView::OnCommand(UINT id) {
-  if (id >= 0x9000 && id <= 0x9009) {
-    SetActiveTab(static_cast<int>(id - 0x9000));
+  if (id >= ID_TAB_FIRST && id <= ID_TAB_FIRST + 9) {
+    SetActiveTab(static_cast<int>(id - ID_TAB_FIRST));
     return true;
   }
   return false;
@@ -388,9 +388,9 @@ bool CTabView::UpdateCommand(UINT id, bool* enabled) {
   CTabClient* active = GetActiveClient();
   if (active && active->OnUpdateCommand(id, enabled))
     return true;
-  if (id >= 0x9000 && id <= 0x9009) {
+  if (id >= ID_TAB_FIRST && id <= ID_TAB_FIRST + 9) {
     // The placeholder stands for no page at all.
-    *enabled = static_cast<int>(id - 0x9000) < GetClientCount();
+    *enabled = static_cast<int>(id - ID_TAB_FIRST) < GetClientCount();
     return true;
   }
   if (id >= ID_BUILD && id <= ID_BUILD_OPTIONS) {
@@ -406,7 +406,7 @@ void CTabView::UpdateTabsMenu(HMENU menu) {
   int at = -1;
   for (int i = 0; i < count; ++i) {
     UINT id = ::GetMenuItemID(menu, i);
-    if (id >= 0x9000 && id <= 0x9009) {
+    if (id >= ID_TAB_FIRST && id <= ID_TAB_FIRST + 9) {
       at = i;
       break;
     }
@@ -421,11 +421,11 @@ void CTabView::UpdateTabsMenu(HMENU menu) {
   // Drop the old list, keep the rest of the menu.
   for (int i = ::GetMenuItemCount(menu) - 1; i >= 0; --i) {
     UINT id = ::GetMenuItemID(menu, i);
-    if (id >= 0x9000 && id <= 0x9009)
+    if (id >= ID_TAB_FIRST && id <= ID_TAB_FIRST + 9)
       ::DeleteMenu(menu, static_cast<UINT>(i), MF_BYPOSITION);
   }
   if (clients_.empty()) {
-    ::InsertMenuA(menu, static_cast<UINT>(at), MF_BYPOSITION | MF_STRING | MF_GRAYED, 0x9000,
+    ::InsertMenuA(menu, static_cast<UINT>(at), MF_BYPOSITION | MF_STRING | MF_GRAYED, ID_TAB_FIRST,
                   placeholder_.c_str());
     return;
   }
@@ -437,7 +437,7 @@ void CTabView::UpdateTabsMenu(HMENU menu) {
         text += '&';
     }
     UINT flags = MF_BYPOSITION | MF_STRING | (i == active_ ? MF_CHECKED : MF_UNCHECKED);
-    ::InsertMenuA(menu, static_cast<UINT>(at + i), flags, 0x9000 + static_cast<UINT>(i),
+    ::InsertMenuA(menu, static_cast<UINT>(at + i), flags, ID_TAB_FIRST + static_cast<UINT>(i),
                   text.c_str());
   }
 }
@@ -517,12 +517,14 @@ LRESULT CTabView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 namespace {
 // Template and order of the nine pages.
-const UINT kPageTemplates[] = {10, 23, 16, 11, 12, 17, 27, 18, 15};
+const UINT kPageTemplates[] = {IDD_GENERAL,   IDD_VISUALDESIGN, IDD_REQUIREMENTS,
+                               IDD_UICOMPONENTS, IDD_FILES,   IDD_REGISTRY,
+                               IDD_INIFILES,  IDD_PROGRAMICONS, IDD_CREATESETUP};
 }  // namespace
 
 CKitwrightTabView::CKitwrightTabView() {
   for (UINT id : kPageTemplates) {
-    if (id == 15) {
+    if (id == IDD_CREATESETUP) {
       auto page = std::make_unique<CCreateSetupView>();
       createSetup_ = page.get();
       pages_.push_back(std::move(page));
@@ -564,14 +566,14 @@ void CKitwrightTabView::Build() {
     return;
   }
   CKitwrightWnd* frame = app->Frame();
-  frame->SetStatusText(kwf::LoadResString(0x3008).c_str());
+  frame->SetStatusText(kwf::LoadResString(IDS_BUILD_CHECKING).c_str());
   if (project_ && project_->NeedsRebuild()) {
     SetActiveTab(GetClientCount() - 1);
     CTabClient* page = GetActiveClient();
     if (page && page->Handle())
       ::SendMessageA(page->Handle(), WM_COMMAND, kPageBuildButton, 0);
   } else {
-    frame->SetStatusText(kwf::LoadResString(0x3009).c_str());
+    frame->SetStatusText(kwf::LoadResString(IDS_BUILD_UPTODATE).c_str());
     ::PostMessageA(frame->Handle(), WM_COMMAND, kCmdBuildFinished, 0);
   }
 }
@@ -609,7 +611,7 @@ bool CKitwrightTabView::OnCommand(UINT id) {
         app->ShowFinished(project_->GetOutputDirectory());
         return true;
       }
-      app->Frame()->SetStatusText(kwf::LoadResString(0x300A).c_str());
+      app->Frame()->SetStatusText(kwf::LoadResString(IDS_BUILD_LAUNCHING).c_str());
       std::string setup = project_->GetOutputDirectory() + "\\DISK1\\SETUP.EXE";
       kwf::ShellOpen(app->MainWindow(), "open", setup.c_str());
       testRunPending_ = false;
