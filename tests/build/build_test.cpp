@@ -136,17 +136,18 @@ struct Fixture : ::testing::Test {
     return path;
   }
   void Save() { ASSERT_EQ(kw::SaveProject(project, dir.file("demo.kwr")), kw::kProjectOk); }
-  kw::BuildResult Build(uint32_t capacity = 1457664) {
+  kw::BuildParams Params(kw::ILoaderSource* source, uint32_t capacity = 1457664) {
     kw::BuildParams p;
     p.project = &project;
     p.outputDir = project.GetOutputDirectory();
     p.capacity = capacity;
     p.strings = &strings;
-    p.loader = &loader;
+    p.loader = source;
     p.reporter = &reporter;
     p.cancel = &cancel;
-    return kw::RunBuildOnThread(p);
+    return p;
   }
+  kw::BuildResult Build(uint32_t capacity = 1457664) { return kw::RunBuildOnThread(Params(&loader, capacity)); }
   std::string Out(const std::string& rel) {
     std::string s = project.GetOutputDirectory() + kw::kPathSep + rel;
     for (char& c : s)
@@ -481,14 +482,7 @@ TEST_F(Fixture, AnExceptionEndsTheBuildAsFailed) {
     Throwing throwing;
     throwing.standard = c.standard;
     reporter.log.clear();
-    kw::BuildParams p;
-    p.project = &project;
-    p.outputDir = project.GetOutputDirectory();
-    p.capacity = 1457664;
-    p.strings = &strings;
-    p.loader = &throwing;
-    p.reporter = &reporter;
-    kw::BuildResult r = kw::RunBuildOnThread(p);
+    kw::BuildResult r = kw::RunBuildOnThread(Params(&throwing));
     EXPECT_EQ(r.errors, 1u) << c.line;
     EXPECT_TRUE(reporter.Has(c.line)) << ::testing::PrintToString(reporter.log);
     EXPECT_TRUE(reporter.Has("Build cancelled - 1 error(s)."));
@@ -613,15 +607,7 @@ TEST_F(Fixture, AFullDiskIsAWriteErrorWithItsReason) {
     } planting;
     planting.target = Out(c.where);
     reporter.log.clear();
-    kw::BuildParams p;
-    p.project = &project;
-    p.outputDir = project.GetOutputDirectory();
-    p.capacity = 40000;
-    p.strings = &strings;
-    p.loader = &planting;
-    p.reporter = &reporter;
-    p.cancel = &cancel;
-    kw::BuildResult r = kw::RunBuild(p);
+    kw::BuildResult r = kw::RunBuild(Params(&planting, 40000));
     EXPECT_EQ(r.errors, 1u) << c.where << ::testing::PrintToString(reporter.log);
     EXPECT_TRUE(reporter.Has("ERROR 216: Kitwright could not write \"" + Out(c.where) + "\": " +
                              kw::ErrnoText(ENOSPC) + "."))
@@ -669,14 +655,7 @@ TEST_F(Fixture, LoaderFailureIsError205) {
   } failing;
   Save();
   AddFile(project.m_pPackages, "a.txt", Bytes(1, 'a'));
-  kw::BuildParams p;
-  p.project = &project;
-  p.outputDir = project.GetOutputDirectory();
-  p.capacity = 1457664;
-  p.strings = &strings;
-  p.loader = &failing;
-  p.reporter = &reporter;
-  EXPECT_EQ(kw::RunBuild(p).errors, 1u);
+  EXPECT_EQ(kw::RunBuild(Params(&failing)).errors, 1u);
   EXPECT_EQ(reporter.Count("INTERNAL ERROR 205: "), 1u);
 }
 
