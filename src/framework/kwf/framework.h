@@ -129,6 +129,8 @@ class PropSheet {
   int PageCount() const { return static_cast<int>(pages_.size()); }
   PropPage* Page(int index) const { return pages_.at(static_cast<size_t>(index)); }
   HWND Handle() const { return hwnd_; }
+  // A sheet that ends with OK or Cancel only: no Apply button.
+  void SetNoApply(bool noApply = true) { noApply_ = noApply; }
 
   // Operations
   void AddPage(PropPage* page) { pages_.push_back(page); }
@@ -147,6 +149,7 @@ class PropSheet {
   std::string caption_;
   std::vector<PropPage*> pages_;
   HWND hwnd_ = nullptr;
+  bool noApply_ = false;
 };
 
 // Centres a window on its owner (the screen without one).

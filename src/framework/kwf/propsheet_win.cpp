@@ -66,7 +66,7 @@ INT_PTR PropSheet::Run(HWND parent, bool modeless) {
   }
   PROPSHEETHEADERA h = {};
   h.dwSize = sizeof h;
-  h.dwFlags = PSH_PROPSHEETPAGE | (modeless ? PSH_MODELESS : 0);
+  h.dwFlags = PSH_PROPSHEETPAGE | (modeless ? PSH_MODELESS : 0) | (noApply_ ? PSH_NOAPPLYNOW : 0);
   h.hwndParent = parent;
   h.hInstance = theLanguageArray.GetResourceModule();
   h.pszCaption = caption_.c_str();
