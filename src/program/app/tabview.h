@@ -5,6 +5,7 @@
 //   CKitwrightTabView  the program's view: the nine pages, the build commands
 #pragma once
 
+#include "commands.h"
 #include "framework.h"
 #include "resids.h"
 
@@ -95,8 +96,8 @@ class CTabView : public kwf::Window {
   // The help context of the window under a point of the view: its own
   // context-help id, else its control id plus 0x50000; 0 for none.
   DWORD HelpHitTest(POINT at) const;
-  // Whether a build is running (the build commands wait for its end).
-  virtual bool Building() const { return false; }
+  // The enable rule of a command of the view itself; false when it has none.
+  virtual bool QueryCommand(UINT id, bool* enabled) const { return false; }
 
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -124,10 +125,11 @@ class CKitwrightTabView : public CTabView {
 
   void OnInitialUpdate() override;
   bool OnCommand(UINT id) override;
+  bool QueryCommand(UINT id, bool* enabled) const override;
 
   // Attributes
   CCreateSetupView* CreateSetupPage() const { return createSetup_; }
-  bool Building() const override;
+  bool Building() const;
 
   // Operations
   // The build the Create Setup page ran has ended: the Build Finished
@@ -138,6 +140,12 @@ class CKitwrightTabView : public CTabView {
   bool CanClose();
 
  private:
+  static const kwf::Command<CKitwrightTabView> kCommands[];
+  bool NotBuilding(UINT id) const;
+  void OnBuild(UINT id);
+  void OnTestRun(UINT id);
+  void OnBuildOptions(UINT id);
+  void OnBuildFinished(UINT id);
   void Build();
   void BuildOptions();
   std::vector<std::unique_ptr<CTabClientEx>> pages_;

@@ -393,12 +393,7 @@ bool CTabView::UpdateCommand(UINT id, bool* enabled) {
     *enabled = static_cast<int>(id - ID_TAB_FIRST) < GetClientCount();
     return true;
   }
-  if (id >= ID_BUILD && id <= ID_BUILD_OPTIONS) {
-    // One build at a time; the project stays as the running one reads it.
-    *enabled = !Building();
-    return true;
-  }
-  return false;
+  return QueryCommand(id, enabled);
 }
 
 void CTabView::UpdateTabsMenu(HMENU menu) {
@@ -591,32 +586,44 @@ void CKitwrightTabView::BuildOptions() {
   project_->UpdateAllViews(0x80000000u);
 }
 
+// The build commands; one build at a time, and the project stays as the
+// running one reads it.
+const kwf::Command<CKitwrightTabView> CKitwrightTabView::kCommands[] = {
+    {ID_BUILD, ID_BUILD, &CKitwrightTabView::OnBuild, &CKitwrightTabView::NotBuilding},
+    {ID_TEST_RUN, ID_TEST_RUN, &CKitwrightTabView::OnTestRun, &CKitwrightTabView::NotBuilding},
+    {ID_BUILD_FINISHED, ID_BUILD_FINISHED, &CKitwrightTabView::OnBuildFinished, nullptr},
+    {ID_BUILD_OPTIONS, ID_BUILD_OPTIONS, &CKitwrightTabView::OnBuildOptions, &CKitwrightTabView::NotBuilding},
+};
+
 bool CKitwrightTabView::OnCommand(UINT id) {
-  switch (id) {
-    case kCmdBuildOptions:
-      BuildOptions();
-      return true;
-    case kCmdBuild:
-      Build();
-      return true;
-    case kCmdTestRun:
-      testRunPending_ = true;
-      Build();
-      return true;
-    case kCmdBuildFinished: {
-      CKitwrightApp* app = GetKitwrightApp();
-      if (!project_)
-        return true;
-      if (!testRunPending_) {
-        app->ShowFinished(project_->GetOutputDirectory());
-        return true;
-      }
-      app->Frame()->SetStatusText(kwf::LoadResString(IDS_BUILD_LAUNCHING).c_str());
-      std::string setup = project_->GetOutputDirectory() + "\\DISK1\\SETUP.EXE";
-      kwf::ShellOpen(app->MainWindow(), "open", setup.c_str());
-      testRunPending_ = false;
-      return true;
-    }
+  return kwf::RunCommand(this, kCommands, id) || CTabView::OnCommand(id);
+}
+
+bool CKitwrightTabView::QueryCommand(UINT id, bool* enabled) const {
+  return kwf::QueryCommand(this, kCommands, id, enabled);
+}
+
+bool CKitwrightTabView::NotBuilding(UINT) const { return !Building(); }
+
+void CKitwrightTabView::OnBuild(UINT) { Build(); }
+
+void CKitwrightTabView::OnTestRun(UINT) {
+  testRunPending_ = true;
+  Build();
+}
+
+void CKitwrightTabView::OnBuildOptions(UINT) { BuildOptions(); }
+
+void CKitwrightTabView::OnBuildFinished(UINT) {
+  CKitwrightApp* app = GetKitwrightApp();
+  if (!project_)
+    return;
+  if (!testRunPending_) {
+    app->ShowFinished(project_->GetOutputDirectory());
+    return;
   }
-  return CTabView::OnCommand(id);
+  app->Frame()->SetStatusText(kwf::LoadResString(IDS_BUILD_LAUNCHING).c_str());
+  std::string setup = project_->GetOutputDirectory() + "\\DISK1\\SETUP.EXE";
+  kwf::ShellOpen(app->MainWindow(), "open", setup.c_str());
+  testRunPending_ = false;
 }

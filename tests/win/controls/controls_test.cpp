@@ -116,7 +116,9 @@ class ControlsTest : public ::testing::Test {
     theLanguageArray.SetFolder(folder_->path() + "\\");
     ASSERT_TRUE(theLanguageArray.Load());
     ASSERT_NE(RegisterCheckListBox(::GetModuleHandleA(nullptr)), 0);
-    ASSERT_NE(RegisterBitmapControl(::GetModuleHandleA(nullptr)), 0);
+    // Registered once per process: a second suite set up here finds it.
+    static const ATOM bitmapClass = RegisterBitmapControl(::GetModuleHandleA(nullptr));
+    ASSERT_NE(bitmapClass, 0);
   }
   static void TearDownTestSuite() {
     UnregisterCheckListBox();
