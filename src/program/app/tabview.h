@@ -114,6 +114,9 @@ class CTabView : public kwf::Window {
   CKitwrightProject* project_ = nullptr;
 };
 
+// The page of a tab template: its editor, or a plain page (pages_win.cpp).
+std::unique_ptr<CTabClientEx> MakeTabPage(UINT templateId);
+
 class CKitwrightTabView : public CTabView {
  public:
   enum : UINT {

@@ -519,13 +519,9 @@ const UINT kPageTemplates[] = {IDD_GENERAL,   IDD_VISUALDESIGN, IDD_REQUIREMENTS
 
 CKitwrightTabView::CKitwrightTabView() {
   for (UINT id : kPageTemplates) {
-    if (id == IDD_CREATESETUP) {
-      auto page = std::make_unique<CCreateSetupView>();
-      createSetup_ = page.get();
-      pages_.push_back(std::move(page));
-    } else {
-      pages_.push_back(std::make_unique<CTabClientEx>(id));
-    }
+    pages_.push_back(MakeTabPage(id));
+    if (id == IDD_CREATESETUP)
+      createSetup_ = static_cast<CCreateSetupView*>(pages_.back().get());
   }
 }
 
