@@ -86,10 +86,12 @@ TEST(RegText, NumbersShowAsSignedDecimal) {
 TEST(RegText, TextToNumberLikeTheCLibrary) {
   const Number cases[] = {
       {0, ""}, {0, "abc"}, {0, "-"}, {0, "0x10"}, {12, "12abc"}, {7, "  \t+7"},
-      {0xFFFFFFF9, " -7 "}, {0, "- 7"}, {0x7FFFFFFF, "2147483648"}, {0x7FFFFFFF, "99999999999999999999"},
+      {0xFFFFFFF9, " -7 "}, {0, "- 7"}, {0x7FFFFFFF, "2147483648"},
+      {0x7FFFFFFF, "99999999999999999999"},
       {0x80000000, "-2147483649"}, {0x80000000, "-99999999999999999999"}, {1000, "0001000"},
   };
-  for (const Number& c : cases) EXPECT_EQ(kw::ParseDecimal(c.text), c.value) << "'" << c.text << "'";
+  for (const Number& c : cases)
+    EXPECT_EQ(kw::ParseDecimal(c.text), c.value) << "'" << c.text << "'";
 }
 
 }  // namespace
