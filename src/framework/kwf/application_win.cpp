@@ -1,5 +1,6 @@
 // Application: the message loop with idle passes, message boxes, strings,
-// the command line, the file dialogs and opening files through the shell.
+// the command line, the file and colour dialogs and opening files through
+// the shell.
 #include "framework.h"
 
 #include "errors.h"
@@ -194,6 +195,29 @@ bool PromptFileName(HWND owner, bool open, const char* filter, const char* defEx
   if (!ok)
     return false;
   *path = buffer;
+  return true;
+}
+
+namespace {
+ColorDialogSeam g_colorSeam = nullptr;
+// The dialog's sixteen custom colours last for the run, as users expect.
+COLORREF g_customColors[16];
+}  // namespace
+
+void SetColorDialogSeam(ColorDialogSeam seam) { g_colorSeam = seam; }
+
+bool PromptColor(HWND owner, COLORREF* color) {
+  if (g_colorSeam)
+    return g_colorSeam(owner, color);
+  CHOOSECOLORA cc = {};
+  cc.lStructSize = sizeof cc;
+  cc.hwndOwner = owner;
+  cc.rgbResult = *color;
+  cc.lpCustColors = g_customColors;
+  cc.Flags = CC_RGBINIT;
+  if (!::ChooseColorA(&cc))
+    return false;
+  *color = cc.rgbResult;
   return true;
 }
 

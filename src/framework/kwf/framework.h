@@ -291,5 +291,11 @@ bool ShellOpen(HWND owner, const char* verb, const char* file);
 // Asks for a file name (the system's common dialog without a seam).
 bool PromptFileName(HWND owner, bool open, const char* filter, const char* defExt,
                     std::string* path);
+// The colour dialog: starts at *color and stores the choice there; returns
+// false for Cancel.
+using ColorDialogSeam = bool (*)(HWND owner, COLORREF* color);
+void SetColorDialogSeam(ColorDialogSeam seam);
+// Asks for a colour (the system's common dialog without a seam).
+bool PromptColor(HWND owner, COLORREF* color);
 
 }  // namespace kwf

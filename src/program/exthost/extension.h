@@ -52,12 +52,17 @@ class CIKitwrightExtension {
   // Language of the system's KERNEL32.DLL (W32SCOMB.DLL on Win32s); 1033
   // when it carries no version information.
   static WORD SystemLanguage();
+  // The setup language chosen last on the General tab; the default
+  // language until one is chosen.
+  WORD CurrentLanguage() const { return current_ ? current_ : DefaultLanguage(); }
+  void SetCurrentLanguage(WORD language) { current_ = language; }
 
   // The folder scanned by default: <program folder>\LNG\.
   static std::string ProgramLngFolder();
 
  private:
   kw::PtrArray entries_;
+  WORD current_ = 0;
 };
 
 // Has the extension of language drop SETUP.EXE into folder (e.g. DISK1).
