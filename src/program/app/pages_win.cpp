@@ -3,10 +3,12 @@
 #include "tabview.h"
 
 #include "createsetup.h"
+#include "filesview.h"
 
 std::unique_ptr<CTabClientEx> MakeTabPage(UINT templateId) {
   switch (templateId) {
     case IDD_CREATESETUP: return std::make_unique<CCreateSetupView>();
+    case IDD_FILES: return std::make_unique<CFilesView>();
     default: return std::make_unique<CTabClientEx>(templateId);
   }
 }

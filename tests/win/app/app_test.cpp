@@ -3,6 +3,7 @@
 // answered through a seam.
 #include "app.h"
 #include "createsetup.h"
+#include "filesview.h"
 #include "dialogs.h"
 #include "errors.h"
 #include "profile.h"
@@ -17,10 +18,12 @@
 #include "tutorial.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 #include <shlwapi.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <atomic>
 #include <deque>
 #include <filesystem>
@@ -1705,6 +1708,254 @@ TEST(CommandLine, FileNameOrNew) {
 TEST(About, VersionComesFromTheVersionResource) {
   // This test program carries the program's own version resource.
   EXPECT_EQ(ModuleProductVersion(nullptr), "97b");
+}
+
+}  // namespace
+
+// The Files tab
+
+namespace {
+
+class FilesTest : public AppTest {
+ protected:
+  bool Open() {
+    if (!Start())
+      return false;
+    View().SetActiveTab(4);
+    return Page() != nullptr;
+  }
+  CFilesView* Page() { return dynamic_cast<CFilesView*>(View().GetClient(4)); }
+  CKitwrightProject& Project() { return app_->Project(); }
+  // The labels of a tree, depth first, children indented by two spaces.
+  static void Walk(const kwf::TreeView& tree, HTREEITEM from, int depth, std::vector<std::string>& out) {
+    for (HTREEITEM i = from; i; i = tree.GetNextSibling(i)) {
+      out.push_back(std::string(2 * depth, ' ') + tree.GetItemText(i));
+      Walk(tree, tree.GetChild(i), depth + 1, out);
+    }
+  }
+  std::vector<std::string> Labels(const kwf::TreeView& tree) {
+    std::vector<std::string> out;
+    Walk(tree, tree.GetRoot(), 0, out);
+    return out;
+  }
+  std::vector<std::string> Rows() {
+    std::vector<std::string> out;
+    for (int i = 0; i < Page()->Files().GetItemCount(); ++i)
+      out.push_back(Page()->Files().GetItemText(i, 0) + " | " + Page()->Files().GetItemText(i, 1));
+    return out;
+  }
+  HTREEITEM Find(const kwf::TreeView& tree, HTREEITEM from, const std::string& label) {
+    for (HTREEITEM i = from; i; i = tree.GetNextSibling(i)) {
+      if (tree.GetItemText(i) == label)
+        return i;
+      if (HTREEITEM c = Find(tree, tree.GetChild(i), label))
+        return c;
+    }
+    return nullptr;
+  }
+  void Refresh() { Page()->UpdateFromProject(&Project(), 0); }
+  // A shell drop as the shell sends it: a DROPFILES block to the control.
+  void ShellDrop(HWND control, const std::vector<std::string>& paths, POINT at = {0, 0}) {
+    size_t size = sizeof(DROPFILES) + 1;
+    for (const std::string& p : paths)
+      size += p.size() + 1;
+    HGLOBAL block = ::GlobalAlloc(GHND, size);
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(block));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->pt = at;
+    char* text = reinterpret_cast<char*>(drop + 1);
+    for (const std::string& p : paths) {
+      std::memcpy(text, p.c_str(), p.size() + 1);
+      text += p.size() + 1;
+    }
+    ::GlobalUnlock(block);
+    ::SendMessageA(control, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
+  }
+  // Drags a package of the package tree onto a setup-types item by the
+  // view's mouse messages.
+  void Drag(HTREEITEM package, HTREEITEM target) {
+    CFilesView* page = Page();
+    NMTREEVIEWA info = {};
+    info.hdr.hwndFrom = page->Packages().Handle();
+    info.hdr.idFrom = CFilesView::kPackageTree;
+    info.hdr.code = TVN_BEGINDRAGA;
+    info.itemNew.hItem = package;
+    info.itemNew.lParam = page->Packages().GetItemData(package);
+    ::SendMessageA(page->Handle(), WM_NOTIFY, CFilesView::kPackageTree, reinterpret_cast<LPARAM>(&info));
+    RECT r;
+    ASSERT_TRUE(page->Types().GetItemRect(target, &r, true));
+    POINT at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ::MapWindowPoints(page->Types().Handle(), page->Handle(), &at, 1);
+    ::SendMessageA(page->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+    ::SendMessageA(page->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+  }
+};
+
+TEST_F(FilesTest, TheTreesFollowTheProjectAndItsSetupTypes) {
+  ASSERT_TRUE(Open());
+  // A new project: its two packages (the billboard one hidden) and, with the
+  // default mask, "Complete" holding Main.
+  auto* billboards = new CFileFolder(":Billboard", 0x1300 | CFileFolder::kHidden, Project().TakeNextPackageId());
+  Project().m_pPackages->AppendPackage(billboards);
+  Refresh();
+  EXPECT_EQ(Labels(Page()->Packages()), (std::vector<std::string>{"Main", "AutoExpand"}));
+  EXPECT_EQ(Labels(Page()->Types()), (std::vector<std::string>{"Complete", "  Main"}));
+  struct Case { uint32_t mask; std::vector<std::string> types; } cases[] = {
+      // Main belongs to every type (flags 0x20FF).
+      {0x80, {"Custom", "  Install Always", "    Main", "  Program Files", "  Help Files", "  Sample Files"}},
+      {0xC0, {"Typical", "  Main", "Compact", "  Main", "Custom", "  Install Always", "    Main", "  Program Files",
+              "  Help Files", "  Sample Files"}},
+  };
+  for (const Case& c : cases) {
+    Project().ChangeFlags(c.mask, 0xC0 & ~c.mask);
+    Refresh();
+    EXPECT_EQ(Labels(Page()->Types()), c.types) << c.mask;
+  }
+}
+
+TEST_F(FilesTest, PackagesAreMadeRenamedAndDeletedButProtectedOnesStay) {
+  ASSERT_TRUE(Open());
+  Project().SetModifiedFlag(false);
+  const uint32_t next = Project().m_dwNextPackageId;
+  ASSERT_TRUE(Page()->RunViewCommand(CFilesView::kCmdNewPackage));
+  EXPECT_NE(Page()->Packages().GetEditControl(), nullptr);  // a label edit runs
+  CFileFolder* added = Page()->SelectedPackage();
+  ASSERT_NE(added, nullptr);
+  EXPECT_EQ(added->m_strName, "New Package");
+  EXPECT_EQ(added->m_dwId, next);
+  EXPECT_EQ(added->m_dwFlags, 0x9Eu);
+  EXPECT_TRUE(Project().IsModified());
+  // The label edit ends with Enter: the package takes the name.
+  HWND edit = Page()->Packages().GetEditControl();
+  ::SetWindowTextA(edit, "Docs");
+  ::SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(added->m_strName, "Docs");
+
+  // Main is protected: no rename, no delete, by command or key.
+  HTREEITEM main = Find(Page()->Packages(), Page()->Packages().GetRoot(), "Main");
+  Page()->Packages().Select(main);
+  EXPECT_FALSE(Page()->CommandEnabled(CFilesView::kCmdDeletePackage));
+  Page()->RunViewCommand(CFilesView::kCmdDeletePackage);
+  EXPECT_NE(Find(Page()->Packages(), Page()->Packages().GetRoot(), "Main"), nullptr);
+  EXPECT_EQ(Page()->Packages().EditLabel(main), nullptr);
+
+  // Docs, a member of Complete and of an option, goes from every node.
+  added->ChangeFlags(0, CFileFolder::kTypical);
+  Project().m_pOptions->At(0)->AddPackageId(added->m_dwId);
+  Project().ChangeFlags(0xC0, 0);
+  Refresh();
+  std::vector<std::string> before = Labels(Page()->Types());
+  ASSERT_EQ(std::count(before.begin(), before.end(), "  Docs"), 1) << ::testing::PrintToString(before);
+  ASSERT_EQ(std::count(before.begin(), before.end(), "    Docs"), 1) << ::testing::PrintToString(before);
+  Page()->Packages().Select(Find(Page()->Packages(), Page()->Packages().GetRoot(), "Docs"));
+  ASSERT_TRUE(Page()->RunViewCommand(CFilesView::kCmdDeletePackage));
+  std::vector<std::string> types = Labels(Page()->Types());
+  EXPECT_EQ(std::count_if(types.begin(), types.end(), [](const std::string& s) { return s.find("Docs") != std::string::npos; }), 0);
+  EXPECT_EQ(Labels(Page()->Packages()), (std::vector<std::string>{"Main", "AutoExpand"}));
+}
+
+TEST_F(FilesTest, DraggingAPackageOntoSetupTypesAddsItOnce) {
+  ASSERT_TRUE(Open());
+  Project().ChangeFlags(0xC0, 0);
+  auto* docs = new CFileFolder("Docs", 0x0E, Project().TakeNextPackageId());
+  Project().m_pPackages->AppendPackage(docs);
+  Refresh();
+  TabCtrl_SetCurSel(::GetDlgItem(Page()->Handle(), CFilesView::kTabs), 1);
+  NMHDR change = {::GetDlgItem(Page()->Handle(), CFilesView::kTabs), CFilesView::kTabs, static_cast<UINT>(TCN_SELCHANGE)};
+  ::SendMessageA(Page()->Handle(), WM_NOTIFY, CFilesView::kTabs, reinterpret_cast<LPARAM>(&change));
+  ASSERT_TRUE(::IsWindowVisible(Page()->Types().Handle()));
+  HTREEITEM docsItem = Find(Page()->Packages(), Page()->Packages().GetRoot(), "Docs");
+  // The options show under an expanded Custom node, as the user opens it.
+  Page()->Types().Expand(Find(Page()->Types(), Page()->Types().GetRoot(), "Custom"));
+  for (int round = 0; round < 2; ++round) {
+    Drag(docsItem, Find(Page()->Types(), Page()->Types().GetRoot(), "Compact"));
+    Drag(docsItem, Find(Page()->Types(), Page()->Types().GetRoot(), "Help Files"));
+  }
+  EXPECT_TRUE(docs->m_dwFlags & CFileFolder::kCompact);
+  EXPECT_EQ(Project().m_pOptions->At(1)->m_packageIds, std::vector<uint32_t>{docs->m_dwId});
+  std::vector<std::string> types = Labels(Page()->Types());
+  EXPECT_EQ(std::count(types.begin(), types.end(), "  Docs"), 1) << ::testing::PrintToString(types);
+  EXPECT_EQ(std::count(types.begin(), types.end(), "    Docs"), 1) << ::testing::PrintToString(types);
+  // A protected package never starts a drag.
+  Drag(Find(Page()->Packages(), Page()->Packages().GetRoot(), "AutoExpand"),
+       Find(Page()->Types(), Page()->Types().GetRoot(), "Compact"));
+  EXPECT_FALSE(Project().m_pPackages->m_pNext->m_dwFlags & CFileFolder::kCompact);
+}
+
+TEST_F(FilesTest, ShellDropsAddFilesAndFolderTreesThatSurviveSaveAndOpen) {
+  kwtest::TempDir dir;
+  const std::string app = dir.file("app");
+  fs::create_directories(fs::path(app) / "sub");
+  kwtest::WriteFile(app + "\\a.txt", std::string("a"));
+  kwtest::WriteFile(app + "\\sub\\b.txt", std::string("b"));
+  kwtest::WriteFile(app + "\\.hidden", std::string("h"));
+  kwtest::WriteFile(dir.file("one.dll"), std::string("1"));
+  ASSERT_TRUE(Open());
+  Project().SetModifiedFlag(false);
+  ShellDrop(Page()->Files().Handle(), {app, dir.file("one.dll")});
+  EXPECT_TRUE(Project().IsModified());
+  std::vector<std::string> rows = Rows();
+  std::sort(rows.begin(), rows.end());
+  EXPECT_EQ(rows, (std::vector<std::string>{"a.txt | %INSTALLDIR%\\app", "b.txt | %INSTALLDIR%\\app\\sub",
+                                            "one.dll | %INSTALLDIR%"}));
+  // Dropped on a package of the tree: that package takes them.
+  HTREEITEM autoExpand = Find(Page()->Packages(), Page()->Packages().GetRoot(), "AutoExpand");
+  RECT r;
+  ASSERT_TRUE(Page()->Packages().GetItemRect(autoExpand, &r, true));
+  ShellDrop(Page()->Packages().Handle(), {dir.file("one.dll")}, {r.left + 2, (r.top + r.bottom) / 2});
+  EXPECT_EQ(Page()->SelectedPackage(), Project().m_pPackages->m_pNext);
+  EXPECT_EQ(Rows(), std::vector<std::string>{"one.dll | %INSTALLDIR%"});
+
+  // Delete the selected rows: exactly those go.
+  Page()->Packages().Select(Page()->Packages().GetRoot());
+  ASSERT_EQ(Page()->Files().GetItemCount(), 3);
+  Page()->Files().SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  Page()->Files().SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+  ASSERT_TRUE(Page()->RunViewCommand(CFilesView::kCmdDeleteFiles));
+  EXPECT_EQ(Page()->Files().GetItemCount(), 1);
+  EXPECT_EQ(Project().m_pPackages->FileCount(), 1u);
+
+  // Saved and opened again, the trees are the same.
+  std::vector<std::string> packages = Labels(Page()->Packages()), kept = Rows();
+  const std::string path = dir.file("files.kwr");
+  g_fileNames.assign({path});
+  Command(ID_FILE_SAVE_AS);
+  ASSERT_TRUE(app_->OpenDocumentFile(path));
+  EXPECT_EQ(Labels(Page()->Packages()), packages);
+  EXPECT_EQ(Rows(), kept);
+}
+
+TEST_F(FilesTest, PropertiesOfSeveralFilesChangeOnlyTheirDestinations) {
+  ASSERT_TRUE(Open());
+  CFileFolder* main = Project().m_pPackages;
+  main->AddFile("C:\\src\\a.exe", "%INSTALLDIR%");
+  main->AddFile("C:\\src\\b.hlp", "%INSTALLDIR%");
+  main->AddFile("C:\\src\\c.txt", "%WINDIR%")->ChangeFlags(0, CFileItem::kShared);
+  Refresh();
+  for (int i = 0; i < 3; ++i)
+    Page()->Files().SetItemState(i, LVIS_SELECTED | (i == 0 ? LVIS_FOCUSED : 0), LVIS_SELECTED | LVIS_FOCUSED);
+  // The sheet, run as the user would, sets a destination for all of them.
+  g_sheetAnswer = [&](kwf::PropSheet& sheet) {
+    HWND h = sheet.CreateModeless(Frame());
+    HWND page = PropSheet_GetCurrentPageHwnd(h);
+    EXPECT_EQ(WindowText(::GetDlgItem(page, 5378)), "");  // the destinations differ
+    ::SetWindowTextA(::GetDlgItem(page, 5378), "%WINSYSDIR%");
+    ::SendMessageA(h, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    PumpUntil([&] { return sheet.Finished(); }, 5000);
+    sheet.DestroyModeless();
+    return INT_PTR(IDOK);
+  };
+  ASSERT_TRUE(Page()->RunViewCommand(CFilesView::kCmdFileProperties));
+  ASSERT_EQ(g_sheets.size(), 1u);
+  EXPECT_EQ(g_sheets[0], "Multiple files Properties");
+  std::vector<std::string> sources;
+  for (CFileItem* f = main->m_pFiles; f; f = f->m_pNext) {
+    EXPECT_EQ(f->m_strDestination, "%WINSYSDIR%") << f->m_strSource;
+    sources.push_back(f->m_strSource);
+  }
+  EXPECT_EQ(sources, (std::vector<std::string>{"C:\\src\\a.exe", "C:\\src\\b.hlp", "C:\\src\\c.txt"}));
+  EXPECT_TRUE(main->m_pFiles->m_pNext->m_pNext->m_dwFlags & CFileItem::kShared);
+  EXPECT_FALSE(main->m_pFiles->m_dwFlags & CFileItem::kShared);
 }
 
 }  // namespace
