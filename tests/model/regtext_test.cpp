@@ -51,8 +51,8 @@ const Typed kTyped[] = {
     {"\\4", {0x04}},                       // one digit at the end
     {"\\a", {0x0A}},                       // lower-case hex
     {"\\fe", {0xFE}},
-    {"\\4Z", {0x04}},                      // the escape takes two characters
-    {"\\4ZB", {0x04, 'B'}},
+    {"\\4Z", {0x04, 'Z'}},                 // one digit: the character after it is kept
+    {"\\4ZB", {0x04, 'Z', 'B'}},
     {"\\G1", {0x5C, 'G', '1'}},            // no hex digit: a plain backslash
     {"\\ ", {0x5C, ' '}},
     {"\\", {0x5C}},                        // a backslash at the end

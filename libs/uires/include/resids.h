@@ -88,6 +88,10 @@
 #define IDS_REG_ZEROBINARY      4866
 #define IDS_REG_COL_NAME        4867
 #define IDS_REG_COL_DATA        4868
+#define IDS_REGTYPE_DWORD       4869
+#define IDS_REGTYPE_STRING      4870
+#define IDS_REGTYPE_BINARY      4871
+#define IDS_REGTYPE_EXPAND      4872
 #define IDS_EXPAND              0x1400
 #define IDS_COLLAPSE            0x1401
 #define IDS_GROUP_PROGRAMS      0x1402

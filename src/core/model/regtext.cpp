@@ -54,8 +54,8 @@ std::vector<uint8_t> RegTextToBinary(const std::string& text) {
       int low = i + 2 < n ? HexDigit(text[i + 2]) : -1;
       if (low >= 0) value = value * 16 + low;
       bytes.push_back(static_cast<uint8_t>(value));
-      // The escape always takes the two characters after the backslash.
-      i = i + 3 < n ? i + 3 : n;
+      // The escape takes the digits it used: "\4Z" is 04 then Z, the Z is not lost.
+      i += low >= 0 ? 3 : 2;
     } else if (next == '\\') {
       bytes.push_back('\\');
       i += 2;

@@ -137,7 +137,7 @@ class CRegistryValuePropPage : public CItemPropPage {
   // The type list: entry order and the type each entry stands for.
   static constexpr int kTypeCount = 4;
   static const uint32_t kTypes[kTypeCount];
-  static const char* const kTypeTexts[kTypeCount];
+  static const UINT kTypeTexts[kTypeCount];  // string ids
   explicit CRegistryValuePropPage(CRegistryValue* value);
   static std::string DisplayName(const CRegistryValue& value);
 

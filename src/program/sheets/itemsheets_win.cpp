@@ -269,8 +269,8 @@ CRegistryKeyPropSheet::CRegistryKeyPropSheet(CRegistryKey* key)
 const uint32_t CRegistryValuePropPage::kTypes[kTypeCount] = {
     CRegistryValue::kNumber, CRegistryValue::kString, CRegistryValue::kBinary, 2,
 };
-const char* const CRegistryValuePropPage::kTypeTexts[kTypeCount] = {
-    "DWORD (REG_DWORD)", "String (REG_SZ)", "Binary (REG_BINARY)", "REG_EXPAND_SZ (NT only)",
+const UINT CRegistryValuePropPage::kTypeTexts[kTypeCount] = {
+    IDS_REGTYPE_DWORD, IDS_REGTYPE_STRING, IDS_REGTYPE_BINARY, IDS_REGTYPE_EXPAND,
 };
 
 CRegistryValuePropPage::CRegistryValuePropPage(CRegistryValue* value)
@@ -285,7 +285,7 @@ bool CRegistryValuePropPage::OnInitDialog() {
   CItemPropPage::OnInitDialog();
   HWND types = ::GetDlgItem(hwnd_, kType);
   for (int i = 0; i < kTypeCount; ++i) {
-    ::SendMessageA(types, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kTypeTexts[i]));
+    ::SendMessageA(types, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kwf::LoadResString(kTypeTexts[i]).c_str()));
     if (kTypes[i] == value_->m_dwType)
       ::SendMessageA(types, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
   }
