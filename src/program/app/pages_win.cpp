@@ -4,11 +4,17 @@
 
 #include "createsetup.h"
 #include "filesview.h"
+#include "generalview.h"
+#include "requirementsview.h"
+#include "visualdesignview.h"
 
 std::unique_ptr<CTabClientEx> MakeTabPage(UINT templateId) {
   switch (templateId) {
     case IDD_CREATESETUP: return std::make_unique<CCreateSetupView>();
     case IDD_FILES: return std::make_unique<CFilesView>();
+    case IDD_GENERAL: return std::make_unique<CGeneralView>();
+    case IDD_REQUIREMENTS: return std::make_unique<CRequirementsView>();
+    case IDD_VISUALDESIGN: return std::make_unique<CVisualDesignView>();
     default: return std::make_unique<CTabClientEx>(templateId);
   }
 }
