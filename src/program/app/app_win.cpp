@@ -298,7 +298,8 @@ bool CKitwrightApp::OnFileNew() {
   if (!(s = kwf::LoadResString(50)).empty()) texts.programFiles = s;
   if (!(s = kwf::LoadResString(51)).empty()) texts.helpFiles = s;
   if (!(s = kwf::LoadResString(52)).empty()) texts.sampleFiles = s;
-  WORD language = extensions_ ? extensions_->DefaultLanguage() : 1033;
+  // The setup language chosen last on the General tab, the system's until then.
+  WORD language = extensions_ ? extensions_->CurrentLanguage() : 1033;
   if (!project_.OnNewDocument(language, texts))
     return false;
   project_.SetPathName(std::string());

@@ -663,8 +663,10 @@ TEST_F(ViewsTest, FileNewClearsEveryPageAndAsksFirstForTheChanges) {
   EXPECT_FALSE(Project().IsModified());
   for (const ShownCase& c : kNewProjectShows)
     EXPECT_EQ(Shown(Control(c.tab, c.id)), c.shown) << c.id;
+  // A new project takes the setup language chosen last (German, by the cases above).
   HWND language = Control(kGeneralTab, General::kLanguage);
-  EXPECT_EQ(SelectedData(language), app_->Extensions()->DefaultLanguage());
+  EXPECT_EQ(SelectedData(language), 1031);
+  EXPECT_EQ(Project().m_wSetupLanguage, app_->Extensions()->CurrentLanguage());
   EXPECT_EQ(TextOf(Control(kRequirementsTab, Requirements::kWinNT)), "Microsoft Windows NT");
   EXPECT_TRUE(::IsWindowEnabled(Control(kRequirementsTab, Requirements::kWin95)));
 }
