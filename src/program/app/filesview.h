@@ -73,6 +73,8 @@ class CFilesView : public CTabClientEx {
   static const kwf::Command<CFilesView> kCommands[];
   void RebuildTrees();
   void FillFileList();
+  void BeginRows();
+  void EndRows();
   void AppendFileRow(CFileItem* file);
   void ShowTab(int index);
   std::string PackageLabel(const CFileFolder* package) const;
