@@ -15,11 +15,9 @@ LRESULT CALLBACK LabelEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     return ::DefWindowProcA(hwnd, msg, wParam, lParam);
   switch (msg) {
     case WM_GETDLGCODE:
-      return ::CallWindowProcA(old, hwnd, msg, wParam, lParam) | DLGC_WANTALLKEYS;
-    case WM_KEYDOWN:
       // The control's own edit handling keeps on Enter and discards on
       // Escape, once the keys reach it.
-      break;
+      return ::CallWindowProcA(old, hwnd, msg, wParam, lParam) | DLGC_WANTALLKEYS;
     case WM_CHAR:
       // Swallowed: handled as keys above; the edit would only beep.
       if (wParam == '\r' || wParam == 0x1B)

@@ -263,10 +263,10 @@ void CFilesView::Modified() {
     project_->SetModifiedFlag(true);
 }
 
+// The edit gets its subclass where the tree announces it (TVN_BEGINLABELEDIT).
 void CFilesView::StartLabelEdit(kwf::TreeView& tree, HTREEITEM item) {
   ::SetFocus(tree.Handle());
-  if (HWND edit = tree.EditLabel(item))
-    kwf::SubclassLabelEdit(edit);
+  tree.EditLabel(item);
 }
 
 void CFilesView::FindTypeItems(HTREEITEM from, LPARAM v, std::vector<HTREEITEM>& out) const {

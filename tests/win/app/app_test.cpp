@@ -15,6 +15,7 @@
 #include "sheets.h"
 #include "tabview.h"
 #include "testutil.h"
+#include "win/wintest.h"
 #include "tutorial.h"
 
 #include <commctrl.h>
@@ -128,14 +129,7 @@ class AppTest : public ::testing::Test {
   }
   // Runs the loop until done() holds; false after the time-out.
   bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 30000) {
-    DWORD start = ::GetTickCount();
-    while (!done()) {
-      if (::GetTickCount() - start > timeoutMs)
-        return false;
-      if (!app_->PumpOnce(50) && !done())
-        return false;
-    }
-    return true;
+    return kwtest::PumpUntil(done, timeoutMs, [&] { return app_->PumpOnce(50); });
   }
   bool Close() {
     ::PostMessageA(app_->MainWindow(), WM_CLOSE, 0, 0);

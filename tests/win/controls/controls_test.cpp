@@ -7,6 +7,7 @@
 #include "profile.h"
 #include "reslang.h"
 #include "testutil.h"
+#include "win/wintest.h"
 
 #include <gtest/gtest.h>
 #include <shlwapi.h>
@@ -96,13 +97,7 @@ INT_PTR CALLBACK TestDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPa
   return FALSE;
 }
 
-void Pump() {
-  MSG msg;
-  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
-  }
-}
+using kwtest::Pump;
 
 class ControlsTest : public ::testing::Test {
  protected:

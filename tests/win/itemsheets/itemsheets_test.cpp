@@ -5,6 +5,7 @@
 #include "profile.h"
 #include "reslang.h"
 #include "testutil.h"
+#include "win/wintest.h"
 
 #include <gtest/gtest.h>
 #include <commctrl.h>
@@ -42,24 +43,8 @@ bool FileSeam(bool open, std::string* path) {
   return true;
 }
 
-void Pump() {
-  MSG msg;
-  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
-  }
-}
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
-  DWORD start = ::GetTickCount();
-  while (!done()) {
-    if (::GetTickCount() - start > timeoutMs)
-      return false;
-    Pump();
-    ::Sleep(10);
-  }
-  return true;
-}
+using kwtest::Pump;
+using kwtest::PumpUntil;
 
 std::string Text(HWND hwnd) {
   char text[1024] = {};

@@ -12,6 +12,7 @@
 #include "reslang.h"
 #include "tabview.h"
 #include "testutil.h"
+#include "win/wintest.h"
 #include "visualdesignview.h"
 
 #include <gtest/gtest.h>
@@ -269,14 +270,7 @@ class ViewsTest : public ::testing::Test {
   }
 
   bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 30000) {
-    DWORD start = ::GetTickCount();
-    while (!done()) {
-      if (::GetTickCount() - start > timeoutMs)
-        return false;
-      if (!app_->PumpOnce(50) && !done())
-        return false;
-    }
-    return true;
+    return kwtest::PumpUntil(done, timeoutMs, [&] { return app_->PumpOnce(50); });
   }
 
   CKitwrightProject& Project() { return app_->Project(); }
