@@ -120,6 +120,32 @@ TEST(Packages, FilesAndDeepCopy) {
   EXPECT_EQ(a->m_pPrev, nullptr);
 }
 
+TEST(Packages, ManyFilesAppendInOrderWithTheirLinks) {
+  CFileFolder pkg("P", 0, 5);
+  EXPECT_TRUE(pkg.AddFiles({}).empty());
+  std::vector<CFileItem*> first = pkg.AddFiles({{"a", "%INSTALLDIR%"}, {"b", "%WINDIR%"}});
+  CFileItem* c = pkg.AddFile("c");
+  std::vector<CFileItem*> more = pkg.AddFiles({{"d", "%INSTALLDIR%\\x"}, {"e", ""}});
+  ASSERT_EQ(first.size(), 2u);
+  ASSERT_EQ(more.size(), 2u);
+  std::vector<std::string> forward, backward;
+  CFileItem* last = nullptr;
+  for (CFileItem* f = pkg.m_pFiles; f; f = f->m_pNext) {
+    EXPECT_EQ(f->m_pPrev, last);
+    forward.push_back(f->m_strSource);
+    last = f;
+  }
+  for (CFileItem* f = last; f; f = f->m_pPrev)
+    backward.insert(backward.begin(), f->m_strSource);
+  EXPECT_EQ(forward, (std::vector<std::string>{"a", "b", "c", "d", "e"}));
+  EXPECT_EQ(backward, forward);
+  EXPECT_EQ(more[0]->m_strDestination, "%INSTALLDIR%\\x");
+  EXPECT_EQ(more[1]->m_strDestination, pkg.AddFile("f")->m_strDestination);
+  EXPECT_TRUE(pkg.RemoveFile(c));
+  EXPECT_EQ(first[1]->m_pNext, more[0]);
+  EXPECT_EQ(more[0]->m_pPrev, first[1]);
+}
+
 TEST(Registry, ValueKindsAndType) {
   CRegistryValue v("Name", "text");
   EXPECT_EQ(v.m_dwType, 1u);

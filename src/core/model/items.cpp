@@ -303,6 +303,22 @@ CFileItem* CFileFolder::AddFile(const char* source, const char* destination) {
   return f;
 }
 
+std::vector<CFileItem*> CFileFolder::AddFiles(const std::vector<std::pair<std::string, std::string>>& files) {
+  std::vector<CFileItem*> added;
+  added.reserve(files.size());
+  CFileItem* last = m_pFiles;
+  while (last && last->m_pNext) last = last->m_pNext;
+  for (const auto& f : files) {
+    auto* item = new CFileItem(f.first, f.second);
+    item->m_pPrev = last;
+    item->m_pNext = nullptr;
+    (last ? last->m_pNext : m_pFiles) = item;
+    last = item;
+    added.push_back(item);
+  }
+  return added;
+}
+
 void CFileFolder::AppendFile(CFileItem* file) {
   if (file) ListAppend(m_pFiles, file);
 }

@@ -94,6 +94,8 @@ class CFileFolder : public CKwItem {
 
   CFileItem* AddFile(const char* source, const char* destination = nullptr);
   void AppendFile(CFileItem* file);
+  // Appends many files (source, destination) in order, walking the list once.
+  std::vector<CFileItem*> AddFiles(const std::vector<std::pair<std::string, std::string>>& files);
   bool RemoveFile(CFileItem* file);
   bool HasFile(const CFileItem* file) const;
   size_t FileCount() const;

@@ -71,6 +71,9 @@ class CFilesView : public CTabClientEx {
 
  private:
   static const kwf::Command<CFilesView> kCommands[];
+  using FileList = std::vector<std::pair<std::string, std::string>>;  // source, destination
+  void CollectTree(const std::string& folder, const std::string& base, FileList& out);
+  void AddCollected(const FileList& files, CFileFolder* package);
   void RebuildTrees();
   void FillFileList();
   void BeginRows();

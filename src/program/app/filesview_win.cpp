@@ -501,7 +501,7 @@ CFileItem* CFilesView::AddFileByPath(const std::string& path, const char* destin
   return file;
 }
 
-void CFilesView::AddDirectoryTree(const std::string& folder, const std::string& base, CFileFolder* package) {
+void CFilesView::CollectTree(const std::string& folder, const std::string& base, FileList& out) {
   WIN32_FIND_DATAA found;
   HANDLE h = ::FindFirstFileA((folder + "\\*.*").c_str(), &found);
   if (h == INVALID_HANDLE_VALUE)
@@ -513,15 +513,33 @@ void CFilesView::AddDirectoryTree(const std::string& folder, const std::string& 
   do {
     if (found.cFileName[0] == '.')
       continue;
-    const std::string path = folder + "\\" + found.cFileName;
+    std::string path = folder + "\\" + found.cFileName;
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-      subfolders.push_back(path);
+      subfolders.push_back(std::move(path));
     else
-      AddFileByPath(path, destination.c_str(), package);
+      out.emplace_back(std::move(path), destination);
   } while (::FindNextFileA(h, &found));
   ::FindClose(h);
   for (const std::string& sub : subfolders)
-    AddDirectoryTree(sub, base, package);
+    CollectTree(sub, base, out);
+}
+
+// One walk to the package's end for the whole batch, one row per file.
+void CFilesView::AddCollected(const FileList& files, CFileFolder* package) {
+  std::vector<CFileItem*> added = package->AddFiles(files);
+  if (package == SelectedPackage())
+    for (CFileItem* file : added)
+      AppendFileRow(file);
+}
+
+void CFilesView::AddDirectoryTree(const std::string& folder, const std::string& base, CFileFolder* package) {
+  if (!package)
+    package = SelectedPackage();
+  if (!package)
+    return;
+  FileList files;
+  CollectTree(folder, base, files);
+  AddCollected(files, package);
 }
 
 void CFilesView::DropOnFileList(const std::vector<std::string>& paths) {
@@ -529,16 +547,18 @@ void CFilesView::DropOnFileList(const std::vector<std::string>& paths) {
   if (!package || !project_)
     return;
   HCURSOR old = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
-  BeginRows();
+  FileList files;
   for (const std::string& path : paths) {
     DWORD attributes = ::GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       size_t slash = path.find_last_of('\\');
-      AddDirectoryTree(path, slash == std::string::npos ? std::string() : path.substr(0, slash), package);
+      CollectTree(path, slash == std::string::npos ? std::string() : path.substr(0, slash), files);
     } else {
-      AddFileByPath(path, "%INSTALLDIR%", package);
+      files.emplace_back(path, "%INSTALLDIR%");
     }
   }
+  BeginRows();
+  AddCollected(files, package);
   EndRows();
   ::SetCursor(old);
   if (!paths.empty())
