@@ -44,6 +44,10 @@ class TreeView {
   bool SelectDropTarget(HTREEITEM item) const { return Send(TVM_SELECTITEM, TVGN_DROPHILITE, item) != 0; }
   bool Expand(HTREEITEM item, UINT code = TVE_EXPAND) const { return Send(TVM_EXPAND, code, item) != 0; }
   bool EnsureVisible(HTREEITEM item) const { return Send(TVM_ENSUREVISIBLE, 0, item) != 0; }
+  bool IsExpanded(HTREEITEM item) const {
+    return item && (::SendMessageA(hwnd_, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED) &
+                    TVIS_EXPANDED);
+  }
   int GetCount() const { return static_cast<int>(Send(TVM_GETCOUNT, 0, nullptr)); }
   LPARAM GetItemData(HTREEITEM item) const {
     TVITEMA it = {};
@@ -154,6 +158,12 @@ class ListView {
   // The next item after start (-1: from the top) with the LVNI_* flags.
   int GetNextItem(int start, UINT flags) const {
     return static_cast<int>(::SendMessageA(hwnd_, LVM_GETNEXTITEM, start, MAKELPARAM(flags, 0)));
+  }
+  // The focused row when it is also selected, else -1.
+  int GetFocusedSelected() const {
+    int focused = GetNextItem(-1, LVNI_FOCUSED);
+    return focused >= 0 && (::SendMessageA(hwnd_, LVM_GETITEMSTATE, focused, LVIS_SELECTED) & LVIS_SELECTED) ? focused
+                                                                                                          : -1;
   }
   bool SetItemState(int index, UINT state, UINT mask) const {
     LVITEMA it = {};
@@ -278,10 +288,13 @@ void SubclassLabelEdit(HWND edit);
 
 // Shows sub-menu `index` of menu `menuId` of the resource library at a
 // screen point, with defaultItem in bold (0: none), and returns the chosen
-// command, 0 when none. Items are enabled by the caller's rule: enabled(id).
+// command, 0 when none. Items, in sub-menus too, are enabled by the
+// caller's rule: enabled(id); an item whose label rule gives a string id
+// shows that string instead of its own label.
 using MenuEnableRule = bool (*)(void* context, UINT id);
+using MenuLabelRule = UINT (*)(void* context, UINT id);
 UINT TrackContextMenu(HWND owner, UINT menuId, int index, POINT screen, UINT defaultItem,
-                      MenuEnableRule enabled = nullptr, void* context = nullptr);
+                      MenuEnableRule enabled = nullptr, void* context = nullptr, MenuLabelRule label = nullptr);
 // Seam for tests: sees the prepared pop-up (enabled states set) instead of
 // the user and returns the command to run; null restores the real menu.
 using ContextMenuSeam = UINT (*)(HMENU popup);

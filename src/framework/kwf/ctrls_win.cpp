@@ -1,6 +1,7 @@
 // Image strips, the label-edit subclass and context menus.
 #include "ctrls.h"
 
+#include "framework.h"
 #include "reslang.h"
 
 namespace kwf {
@@ -45,19 +46,39 @@ void SubclassLabelEdit(HWND edit) {
   ::SetPropA(edit, kOldProcProperty, reinterpret_cast<HANDLE>(old));
 }
 
+namespace {
+
+void PrepareItems(HMENU menu, MenuEnableRule enabled, MenuLabelRule label, void* context) {
+  for (int i = 0, n = ::GetMenuItemCount(menu); i < n; ++i) {
+    if (HMENU sub = ::GetSubMenu(menu, i)) {
+      PrepareItems(sub, enabled, label, context);
+      continue;
+    }
+    UINT id = ::GetMenuItemID(menu, i);
+    if (id == 0 || id == static_cast<UINT>(-1))
+      continue;
+    if (enabled)
+      ::EnableMenuItem(menu, i, MF_BYPOSITION | (enabled(context, id) ? MF_ENABLED : MF_GRAYED));
+    if (UINT text = label ? label(context, id) : 0) {
+      std::string s = LoadResString(text);
+      MENUITEMINFOA info = {sizeof info};
+      info.fMask = MIIM_STRING;
+      info.dwTypeData = const_cast<char*>(s.c_str());
+      ::SetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
+    }
+  }
+}
+
+}  // namespace
+
 UINT TrackContextMenu(HWND owner, UINT menuId, int index, POINT screen, UINT defaultItem,
-                      MenuEnableRule enabled, void* context) {
+                      MenuEnableRule enabled, void* context, MenuLabelRule label) {
   HMENU menu = theLanguageArray.LoadMenu(MAKEINTRESOURCEA(menuId));
   if (!menu)
     return 0;
   UINT chosen = 0;
   if (HMENU popup = ::GetSubMenu(menu, index)) {
-    if (enabled)
-      for (int i = 0, n = ::GetMenuItemCount(popup); i < n; ++i) {
-        UINT id = ::GetMenuItemID(popup, i);
-        if (id != 0 && id != static_cast<UINT>(-1))
-          ::EnableMenuItem(popup, id, MF_BYCOMMAND | (enabled(context, id) ? MF_ENABLED : MF_GRAYED));
-      }
+    PrepareItems(popup, enabled, label, context);
     if (defaultItem)
       ::SetMenuDefaultItem(popup, defaultItem, FALSE);
     if (g_menuSeam) {

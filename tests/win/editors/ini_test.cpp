@@ -1,0 +1,2 @@
+// placeholder until the tests of this tab land
+#include "editortest.h"
