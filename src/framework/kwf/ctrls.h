@@ -277,6 +277,23 @@ class ComboBox {
   HWND hwnd_;
 };
 
+// Many rows into a sorted list: a sorted list view inserts each row in
+// order, which grows with the square of the rows (under Wine). While a batch
+// lives the list is unsorted and not redrawn; at its end the rows are sorted
+// once by compare over their item data, and the style comes back.
+class ListBatch {
+ public:
+  ListBatch(const ListView& list, PFNLVCOMPARE compare);
+  ~ListBatch();
+  ListBatch(const ListBatch&) = delete;
+  ListBatch& operator=(const ListBatch&) = delete;
+
+ private:
+  HWND list_;
+  PFNLVCOMPARE compare_;
+  LONG_PTR style_;
+};
+
 // An image list from a strip bitmap of the resource library: images cx
 // pixels wide, magenta transparent. The caller destroys it.
 HIMAGELIST LoadImageStrip(UINT bitmapId, int cx);
@@ -295,8 +312,9 @@ using MenuEnableRule = bool (*)(void* context, UINT id);
 using MenuLabelRule = UINT (*)(void* context, UINT id);
 UINT TrackContextMenu(HWND owner, UINT menuId, int index, POINT screen, UINT defaultItem,
                       MenuEnableRule enabled = nullptr, void* context = nullptr, MenuLabelRule label = nullptr);
-// Seam for tests: sees the prepared pop-up (enabled states set) instead of
-// the user and returns the command to run; null restores the real menu.
+// Seam for tests: sees the prepared pop-up, after the owner has had its
+// WM_INITMENUPOPUP as from the system, instead of the user, and returns the
+// command to run; null restores the real menu.
 using ContextMenuSeam = UINT (*)(HMENU popup);
 void SetContextMenuSeam(ContextMenuSeam seam);
 

@@ -34,6 +34,20 @@ LRESULT CALLBACK LabelEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 
 }  // namespace
 
+ListBatch::ListBatch(const ListView& list, PFNLVCOMPARE compare)
+    : list_(list.Handle()), compare_(compare), style_(::GetWindowLongPtrA(list_, GWL_STYLE)) {
+  ::SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+  ::SetWindowLongPtrA(list_, GWL_STYLE, style_ & ~LVS_SORTASCENDING);
+}
+
+ListBatch::~ListBatch() {
+  if (compare_)
+    ::SendMessageA(list_, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(compare_));
+  ::SetWindowLongPtrA(list_, GWL_STYLE, style_);
+  ::SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+  ::InvalidateRect(list_, nullptr, TRUE);
+}
+
 HIMAGELIST LoadImageStrip(UINT bitmapId, int cx) {
   return theLanguageArray.ImageList_LoadImage(MAKEINTRESOURCEA(bitmapId), cx, 1, RGB(255, 0, 255), IMAGE_BITMAP,
                                               LR_CREATEDIBSECTION);
@@ -61,12 +75,20 @@ void PrepareItems(HMENU menu, MenuEnableRule enabled, MenuLabelRule label, void*
       ::EnableMenuItem(menu, i, MF_BYPOSITION | (enabled(context, id) ? MF_ENABLED : MF_GRAYED));
     if (UINT text = label ? label(context, id) : 0) {
       std::string s = LoadResString(text);
-      MENUITEMINFOA info = {sizeof info};
+      MENUITEMINFOA info = {};
+      info.cbSize = sizeof info;
       info.fMask = MIIM_STRING;
       info.dwTypeData = const_cast<char*>(s.c_str());
       ::SetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
     }
   }
+}
+
+void SendInitMenuPopup(HWND owner, HMENU menu) {
+  ::SendMessageA(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+  for (int i = 0, n = ::GetMenuItemCount(menu); i < n; ++i)
+    if (HMENU sub = ::GetSubMenu(menu, i))
+      SendInitMenuPopup(owner, sub);
 }
 
 }  // namespace
@@ -82,6 +104,8 @@ UINT TrackContextMenu(HWND owner, UINT menuId, int index, POINT screen, UINT def
     if (defaultItem)
       ::SetMenuDefaultItem(popup, defaultItem, FALSE);
     if (g_menuSeam) {
+      // As the system does when the menu and its sub-menus open.
+      SendInitMenuPopup(owner, popup);
       chosen = g_menuSeam(popup);
     } else {
       chosen = static_cast<UINT>(::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,

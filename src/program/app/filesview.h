@@ -63,6 +63,8 @@ class CFilesView : public CTabClientEx {
 
   // Overridables
   void UpdateFromProject(CKitwrightProject* project, uint32_t hint) override;
+  // The menus' own pop-up handling asks here too, so it keeps the states.
+  bool OnUpdateCommand(UINT id, bool* enabled) override;
 
  protected:
   bool OnInitDialog() override;
@@ -76,8 +78,7 @@ class CFilesView : public CTabClientEx {
   void AddCollected(const FileList& files, CFileFolder* package);
   void RebuildTrees();
   void FillFileList();
-  void BeginRows();
-  void EndRows();
+  static int CALLBACK CompareFiles(LPARAM a, LPARAM b, LPARAM);
   void AppendFileRow(CFileItem* file);
   void ShowTab(int index);
   std::string PackageLabel(const CFileFolder* package) const;

@@ -220,34 +220,17 @@ void CFilesView::AppendFileRow(CFileItem* file) {
   files_.SetItemText(row, 1, Clip(file->m_strDestination, 259).c_str());
 }
 
-// Many rows at once: a sorted list inserts each row in order, which grows
-// with the square of the rows; appended unsorted and sorted once instead.
-void CFilesView::BeginRows() {
-  ::SendMessageA(files_.Handle(), WM_SETREDRAW, FALSE, 0);
-  LONG_PTR style = ::GetWindowLongPtrA(files_.Handle(), GWL_STYLE);
-  ::SetWindowLongPtrA(files_.Handle(), GWL_STYLE, style & ~LVS_SORTASCENDING);
-}
-
-void CFilesView::EndRows() {
-  HWND list = files_.Handle();
-  // By the rows' files, not their texts: no message per comparison.
-  ::SendMessageA(list, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(+[](LPARAM a, LPARAM b, LPARAM) -> int {
-                   return lstrcmpiA(FileRowText(*reinterpret_cast<const CFileItem*>(a)).c_str(),
-                                    FileRowText(*reinterpret_cast<const CFileItem*>(b)).c_str());
-                 }));
-  LONG_PTR style = ::GetWindowLongPtrA(list, GWL_STYLE);
-  ::SetWindowLongPtrA(list, GWL_STYLE, style | LVS_SORTASCENDING);
-  ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-  ::InvalidateRect(list, nullptr, TRUE);
+int CALLBACK CFilesView::CompareFiles(LPARAM a, LPARAM b, LPARAM) {
+  return lstrcmpiA(FileRowText(*reinterpret_cast<const CFileItem*>(a)).c_str(),
+                   FileRowText(*reinterpret_cast<const CFileItem*>(b)).c_str());
 }
 
 void CFilesView::FillFileList() {
-  BeginRows();
+  kwf::ListBatch batch(files_, &CompareFiles);
   files_.DeleteAllItems();
   if (CFileFolder* package = SelectedPackage())
     for (CFileItem* f = package->m_pFiles; f; f = f->m_pNext)
       AppendFileRow(f);
-  EndRows();
 }
 
 void CFilesView::ShowTab(int index) {
@@ -317,6 +300,8 @@ bool CFilesView::CommandEnabled(UINT id) const {
   bool enabled = false;
   return kwf::QueryCommand(this, kCommands, id, &enabled) && enabled;
 }
+
+bool CFilesView::OnUpdateCommand(UINT id, bool* enabled) { return kwf::QueryCommand(this, kCommands, id, enabled); }
 
 bool CFilesView::RunViewCommand(UINT id) { return project_ && kwf::RunCommand(this, kCommands, id); }
 
@@ -477,7 +462,7 @@ void CFilesView::OnDeleteType(UINT) {
     const uint32_t bit = under == kNodeTypical   ? CFileFolder::kTypical
                          : under == kNodeCompact ? CFileFolder::kCompact
                          : under == kNodeAlways  ? CFileFolder::kAlways
-                                                 : 0;
+                                                 : 0u;
     package->ChangeFlags(bit, 0);
   } else {
     if (protectedPackage && ProfileGetInt("Settings", "DeleteReadOnly", 0) != 0)
@@ -557,9 +542,10 @@ void CFilesView::DropOnFileList(const std::vector<std::string>& paths) {
       files.emplace_back(path, "%INSTALLDIR%");
     }
   }
-  BeginRows();
-  AddCollected(files, package);
-  EndRows();
+  {
+    kwf::ListBatch batch(files_, &CompareFiles);
+    AddCollected(files, package);
+  }
   ::SetCursor(old);
   if (!paths.empty())
     Modified();
@@ -755,7 +741,7 @@ void CFilesView::OnContextMenu(HWND target, POINT screen) {
   if (!menu || !project_)
     return;
   auto rule = [](void* view, UINT id) { return static_cast<CFilesView*>(view)->CommandEnabled(id); };
-  UINT chosen = kwf::TrackContextMenu(hwnd_, menu, 0, screen, menu == IDM_FILES_FILE ? kCmdFileProperties : 0,
+  UINT chosen = kwf::TrackContextMenu(hwnd_, menu, 0, screen, menu == IDM_FILES_FILE ? static_cast<UINT>(kCmdFileProperties) : 0u,
                                       rule, this);
   if (chosen)
     RunViewCommand(chosen);

@@ -1848,6 +1848,43 @@ TEST_F(FilesTest, PackagesAreMadeRenamedAndDeletedButProtectedOnesStay) {
   EXPECT_EQ(Labels(Page()->Packages()), (std::vector<std::string>{"Main", "AutoExpand"}));
 }
 
+// The pop-ups as the user meets them: the page's rules hold through the
+// system's menu initialisation, which greys every command nobody answers.
+TEST_F(FilesTest, ContextMenusOfferTheCommandsByTheirRules) {
+  ASSERT_TRUE(Open());
+  static std::vector<std::pair<UINT, bool>> offered;
+  struct Walk {
+    static void Items(HMENU menu) {
+      for (int i = 0, n = ::GetMenuItemCount(menu); i < n; ++i) {
+        UINT id = ::GetMenuItemID(menu, i);
+        if (HMENU sub = ::GetSubMenu(menu, i))
+          Items(sub);
+        else if (id != 0 && id != static_cast<UINT>(-1))
+          offered.emplace_back(id, !(::GetMenuState(menu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)));
+      }
+    }
+  };
+  kwf::SetContextMenuSeam([](HMENU popup) -> UINT {
+    offered.clear();
+    Walk::Items(popup);
+    return 0;
+  });
+  auto menuOf = [&](HWND control) {
+    RECT r;
+    ::GetWindowRect(control, &r);
+    ::SendMessageA(Page()->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control), MAKELPARAM(r.left + 4, r.top + 4));
+    return offered;
+  };
+  using Offer = std::vector<std::pair<UINT, bool>>;
+  Page()->Packages().Select(Find(Page()->Packages(), Page()->Packages().GetRoot(), "Main"));
+  Offer menu = menuOf(Page()->Packages().Handle());
+  kwf::SetContextMenuSeam(nullptr);
+  std::sort(menu.begin(), menu.end());
+  EXPECT_EQ(menu, (Offer{{CFilesView::kCmdNewPackage, true}, {CFilesView::kCmdNewFile, true},
+                         {CFilesView::kCmdDeletePackage, false}, {CFilesView::kCmdRenamePackage, false},
+                         {CFilesView::kCmdPackageProperties, true}}));
+}
+
 TEST_F(FilesTest, DraggingAPackageOntoSetupTypesAddsItOnce) {
   ASSERT_TRUE(Open());
   Project().ChangeFlags(0xC0, 0);

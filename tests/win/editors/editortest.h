@@ -55,7 +55,7 @@ inline Seams& TheSeams() {
 }
 
 inline void FlattenMenu(HMENU menu, std::vector<MenuItem>& out) {
-  UINT byDefault = ::GetMenuDefaultItem(menu, FALSE, 0);
+  UINT byDefault = ::GetMenuDefaultItem(menu, FALSE, GMDI_USEDISABLED);
   for (int i = 0, n = ::GetMenuItemCount(menu); i < n; ++i) {
     if (HMENU sub = ::GetSubMenu(menu, i)) {
       FlattenMenu(sub, out);
