@@ -8,6 +8,8 @@
 #include "ctrls.h"
 #include "tabview.h"
 
+#include <oleidl.h>
+
 #include <string>
 #include <vector>
 
@@ -52,6 +54,8 @@ class CFilesView : public CTabClientEx {
   // Runs a command of the menus; false when it is none of the view's.
   bool RunViewCommand(UINT id);
   bool CommandEnabled(UINT id) const;
+  // The OLE drop target registered for a control of the view, or null.
+  static IDropTarget* ShellDropTargetOf(HWND control);
   // What a shell drop on a control does (paths as dropped).
   void DropOnFileList(const std::vector<std::string>& paths);
   void DropOnPackageTree(POINT client, const std::vector<std::string>& paths);

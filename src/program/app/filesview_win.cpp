@@ -7,6 +7,7 @@
 #include "profile.h"
 #include "reslang.h"
 
+#include <ole2.h>
 #include <shellapi.h>
 
 #include <climits>
@@ -16,6 +17,7 @@ namespace {
 
 constexpr char kViewProperty[] = "kwf.FilesView";
 constexpr char kOldProcProperty[] = "kwf.DropOldProc";
+constexpr char kDropTargetProperty[] = "kwf.DropTarget";
 constexpr LPARAM kFirstObject = 0x10000;
 
 // Signed coordinates of a mouse message.
@@ -43,26 +45,101 @@ std::vector<std::string> DroppedPaths(HDROP drop) {
   return paths;
 }
 
-// The shell's drops reach the control; the view above it acts on them.
+// A drop on one of the view's controls (client coordinates of the control).
+void Deliver(HWND control, POINT at, const std::vector<std::string>& paths) {
+  auto* view = reinterpret_cast<CFilesView*>(::GetPropA(control, kViewProperty));
+  if (!view)
+    return;
+  if (control == view->Packages().Handle())
+    view->DropOnPackageTree(at, paths);
+  else
+    view->DropOnFileList(paths);
+}
+
+// The shell's OLE drops: what a file manager dragging by OLE offers, as
+// files (a window that only accepts WM_DROPFILES gets nothing from it under
+// Wine).
+class ShellDropTarget : public IDropTarget {
+ public:
+  explicit ShellDropTarget(HWND control) : control_(control) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (!out)
+      return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropTarget)) {
+      *out = static_cast<IDropTarget*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    ULONG left = --refs_;
+    if (left == 0)
+      delete this;
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+    FORMATETC format = Files();
+    files_ = data && data->QueryGetData(&format) == S_OK;
+    *effect = files_ ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
+    *effect = files_ ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragLeave() override {
+    files_ = false;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL screen, DWORD* effect) override {
+    *effect = DROPEFFECT_NONE;
+    files_ = false;
+    FORMATETC format = Files();
+    STGMEDIUM medium = {};
+    if (!data || data->GetData(&format, &medium) != S_OK)
+      return S_OK;
+    std::vector<std::string> paths;
+    if (void* block = ::GlobalLock(medium.hGlobal)) {
+      paths = DroppedPaths(static_cast<HDROP>(block));
+      ::GlobalUnlock(medium.hGlobal);
+    }
+    ::ReleaseStgMedium(&medium);
+    POINT at = {screen.x, screen.y};
+    ::ScreenToClient(control_, &at);
+    if (!paths.empty()) {
+      Deliver(control_, at, paths);
+      *effect = DROPEFFECT_COPY;
+    }
+    return S_OK;
+  }
+
+ private:
+  static FORMATETC Files() { return {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
+  virtual ~ShellDropTarget() = default;
+  HWND control_;
+  ULONG refs_ = 1;
+  bool files_ = false;
+};
+
+// The old-style drops reach the control; the view above it acts on them.
 LRESULT CALLBACK DropProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto old = reinterpret_cast<WNDPROC>(::GetPropA(hwnd, kOldProcProperty));
   if (msg == WM_DROPFILES) {
-    auto* view = reinterpret_cast<CFilesView*>(::GetPropA(hwnd, kViewProperty));
     auto drop = reinterpret_cast<HDROP>(wParam);
     POINT at = {};
     ::DragQueryPoint(drop, &at);
     std::vector<std::string> paths = DroppedPaths(drop);
     ::DragFinish(drop);
-    if (view) {
-      if (hwnd == view->Packages().Handle())
-        view->DropOnPackageTree(at, paths);
-      else
-        view->DropOnFileList(paths);
-    }
+    Deliver(hwnd, at, paths);
     return 0;
   }
   if (msg == WM_NCDESTROY && old) {
     ::DragAcceptFiles(hwnd, FALSE);
+    ::RevokeDragDrop(hwnd);
+    ::RemovePropA(hwnd, kDropTargetProperty);
     ::RemovePropA(hwnd, kViewProperty);
     ::RemovePropA(hwnd, kOldProcProperty);
     ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
@@ -76,9 +153,17 @@ void AcceptDrops(HWND control) {
   LONG_PTR old = ::SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DropProc));
   ::SetPropA(control, kOldProcProperty, reinterpret_cast<HANDLE>(old));
   ::DragAcceptFiles(control, TRUE);
+  auto* target = new ShellDropTarget(control);
+  if (::RegisterDragDrop(control, target) == S_OK)  // holds its own reference
+    ::SetPropA(control, kDropTargetProperty, target);
+  target->Release();
 }
 
 }  // namespace
+
+IDropTarget* CFilesView::ShellDropTargetOf(HWND control) {
+  return static_cast<IDropTarget*>(::GetPropA(control, kDropTargetProperty));
+}
 
 void CFilesView::CDragDropTreeCtrl::Attach(HWND hwnd) {
   kwf::TreeView::Attach(hwnd);

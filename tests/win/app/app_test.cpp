@@ -1750,6 +1750,9 @@ class FilesTest : public AppTest {
   void Refresh() { Page()->UpdateFromProject(&Project(), 0); }
   // A shell drop as the shell sends it: a DROPFILES block to the control.
   void ShellDrop(HWND control, const std::vector<std::string>& paths, POINT at = {0, 0}) {
+    ::SendMessageA(control, WM_DROPFILES, reinterpret_cast<WPARAM>(DropBlock(paths, at)), 0);
+  }
+  static HGLOBAL DropBlock(const std::vector<std::string>& paths, POINT at = {0, 0}) {
     size_t size = sizeof(DROPFILES) + 1;
     for (const std::string& p : paths)
       size += p.size() + 1;
@@ -1763,7 +1766,7 @@ class FilesTest : public AppTest {
       text += p.size() + 1;
     }
     ::GlobalUnlock(block);
-    ::SendMessageA(control, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
+    return block;
   }
   // Drags a package of the package tree onto a setup-types item by the
   // view's mouse messages.
@@ -1956,6 +1959,77 @@ TEST_F(FilesTest, ShellDropsAddFilesAndFolderTreesThatSurviveSaveAndOpen) {
   ASSERT_TRUE(app_->OpenDocumentFile(path));
   EXPECT_EQ(Labels(Page()->Packages()), packages);
   EXPECT_EQ(Rows(), kept);
+}
+
+// What a file manager that drags by OLE hands over: files as CF_HDROP.
+class FilesData : public IDataObject {
+ public:
+  explicit FilesData(HGLOBAL block) : block_(block) {}
+  ~FilesData() { ::GlobalFree(block_); }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    *out = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject) ? this : nullptr;
+    return *out ? S_OK : E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
+    if (QueryGetData(format) != S_OK)
+      return DV_E_FORMATETC;
+    SIZE_T size = ::GlobalSize(block_);
+    HGLOBAL copy = ::GlobalAlloc(GHND, size);
+    std::memcpy(::GlobalLock(copy), ::GlobalLock(block_), size);
+    ::GlobalUnlock(copy);
+    ::GlobalUnlock(block_);
+    *medium = {};
+    medium->tymed = TYMED_HGLOBAL;
+    medium->hGlobal = copy;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
+    return format && format->cfFormat == CF_HDROP && (format->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
+  }
+  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+
+ private:
+  HGLOBAL block_;
+};
+
+TEST_F(FilesTest, OleDropsOfFilesReachTheListAndThePackageUnderThePointer) {
+  kwtest::TempDir dir;
+  kwtest::WriteFile(dir.file("a.txt"), std::string("a"));
+  kwtest::WriteFile(dir.file("b.txt"), std::string("b"));
+  ASSERT_TRUE(Open());
+  IDropTarget* list = CFilesView::ShellDropTargetOf(Page()->Files().Handle());
+  IDropTarget* tree = CFilesView::ShellDropTargetOf(Page()->Packages().Handle());
+  ASSERT_NE(list, nullptr);
+  ASSERT_NE(tree, nullptr);
+  FilesData files(DropBlock({dir.file("a.txt")}));
+  DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  POINTL at = {0, 0};
+  ASSERT_EQ(list->DragEnter(&files, MK_LBUTTON, at, &effect), S_OK);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+  ASSERT_EQ(list->Drop(&files, 0, at, &effect), S_OK);
+  EXPECT_EQ(Rows(), std::vector<std::string>{"a.txt | %INSTALLDIR%"});
+  EXPECT_TRUE(Project().IsModified());
+
+  // On the tree: the package under the pointer (screen coordinates) takes them.
+  HTREEITEM autoExpand = Find(Page()->Packages(), Page()->Packages().GetRoot(), "AutoExpand");
+  RECT r;
+  ASSERT_TRUE(Page()->Packages().GetItemRect(autoExpand, &r, true));
+  POINT p = {r.left + 2, (r.top + r.bottom) / 2};
+  ::ClientToScreen(Page()->Packages().Handle(), &p);
+  FilesData other(DropBlock({dir.file("b.txt")}));
+  effect = DROPEFFECT_COPY;
+  ASSERT_EQ(tree->DragEnter(&other, MK_LBUTTON, {p.x, p.y}, &effect), S_OK);
+  ASSERT_EQ(tree->Drop(&other, 0, {p.x, p.y}, &effect), S_OK);
+  EXPECT_EQ(Page()->SelectedPackage(), Project().m_pPackages->m_pNext);
+  EXPECT_EQ(Rows(), std::vector<std::string>{"b.txt | %INSTALLDIR%"});
 }
 
 TEST_F(FilesTest, PropertiesOfSeveralFilesChangeOnlyTheirDestinations) {
