@@ -81,6 +81,7 @@ class CFilesView : public CTabClientEx {
   void CollectTree(const std::string& folder, const std::string& base, FileList& out);
   void AddCollected(const FileList& files, CFileFolder* package);
   void RebuildTrees();
+  void AddToTypeNodes(CFileFolder* package);
   void FillFileList();
   static int CALLBACK CompareFiles(LPARAM a, LPARAM b, LPARAM);
   void AppendFileRow(CFileItem* file);

@@ -278,16 +278,8 @@ void CFilesView::RebuildTrees() {
     nodes_[kNodeCustom] = AddTypeItem(nullptr, kwf::LoadResString(IDS_TYPE_CUSTOM), kNodeCustom);
     nodes_[kNodeAlways] = AddTypeItem(nodes_[kNodeCustom], kwf::LoadResString(IDS_TYPE_ALWAYS), kNodeAlways);
   }
-  for (CFileFolder* p = project_->m_pPackages; p; p = p->m_pNext) {
-    const LPARAM value = reinterpret_cast<LPARAM>(p);
-    const std::string label = PackageLabel(p);
-    if ((p->m_dwFlags & CFileFolder::kTypical) && nodes_[kNodeTypical])
-      AddTypeItem(nodes_[kNodeTypical], label, value);
-    if ((p->m_dwFlags & CFileFolder::kCompact) && nodes_[kNodeCompact])
-      AddTypeItem(nodes_[kNodeCompact], label, value);
-    if ((p->m_dwFlags & CFileFolder::kAlways) && nodes_[kNodeAlways])
-      AddTypeItem(nodes_[kNodeAlways], label, value);
-  }
+  for (CFileFolder* p = project_->m_pPackages; p; p = p->m_pNext)
+    AddToTypeNodes(p);
   if (nodes_[kNodeCustom]) {
     for (size_t i = 0; i < project_->m_pOptions->Count(); ++i) {
       CCustomSetupOption* o = project_->m_pOptions->At(i);
@@ -297,6 +289,18 @@ void CFilesView::RebuildTrees() {
           AddTypeItem(item, Clip(p->m_strName, 255), reinterpret_cast<LPARAM>(p));
     }
   }
+}
+
+// A copy of the package under each fixed setup type that its flags name.
+void CFilesView::AddToTypeNodes(CFileFolder* p) {
+  const LPARAM value = reinterpret_cast<LPARAM>(p);
+  const std::string label = PackageLabel(p);
+  if ((p->m_dwFlags & CFileFolder::kTypical) && nodes_[kNodeTypical])
+    AddTypeItem(nodes_[kNodeTypical], label, value);
+  if ((p->m_dwFlags & CFileFolder::kCompact) && nodes_[kNodeCompact])
+    AddTypeItem(nodes_[kNodeCompact], label, value);
+  if ((p->m_dwFlags & CFileFolder::kAlways) && nodes_[kNodeAlways])
+    AddTypeItem(nodes_[kNodeAlways], label, value);
 }
 
 void CFilesView::AppendFileRow(CFileItem* file) {
@@ -395,6 +399,8 @@ bool CFilesView::RunViewCommand(UINT id) { return project_ && kwf::RunCommand(th
 void CFilesView::OnNewPackage(UINT) {
   auto* package = new CFileFolder(kwf::LoadResString(IDS_NEW_PACKAGE), 0x9E, project_->TakeNextPackageId());
   project_->m_pPackages->AppendPackage(package);
+  // Its flags already put it in setup types: the types tree shows it there.
+  AddToTypeNodes(package);
   HTREEITEM item =
       packages_.InsertItem(TVI_ROOT, TVI_LAST, PackageLabel(package).c_str(), 0, 1, reinterpret_cast<LPARAM>(package));
   packages_.Select(item);

@@ -1822,11 +1822,14 @@ TEST_F(FilesTest, PackagesAreMadeRenamedAndDeletedButProtectedOnesStay) {
   EXPECT_EQ(added->m_dwId, next);
   EXPECT_EQ(added->m_dwFlags, 0x9Eu);
   EXPECT_TRUE(Project().IsModified());
+  // Its flags make it a member of Complete, which shows it at once.
+  EXPECT_EQ(Labels(Page()->Types()), (std::vector<std::string>{"Complete", "  Main", "  New Package"}));
   // The label edit ends with Enter: the package takes the name.
   HWND edit = Page()->Packages().GetEditControl();
   ::SetWindowTextA(edit, "Docs");
   ::SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
   EXPECT_EQ(added->m_strName, "Docs");
+  EXPECT_EQ(Labels(Page()->Types()), (std::vector<std::string>{"Complete", "  Main", "  Docs"}));
 
   // Main is protected: no rename, no delete, by command or key.
   HTREEITEM main = Find(Page()->Packages(), Page()->Packages().GetRoot(), "Main");
