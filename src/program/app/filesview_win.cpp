@@ -841,6 +841,11 @@ void CFilesView::OnContextMenu(HWND target, POINT screen) {
 bool CFilesView::OnCommand(WORD id, WORD code, HWND control) {
   if (!control && RunViewCommand(id))
     return true;
+  // Enter in a dialog becomes IDOK before the list sees it.
+  if (id == IDOK && ::GetFocus() == files_.Handle()) {
+    RunViewCommand(kCmdFileProperties);
+    return true;
+  }
   return CTabClientEx::OnCommand(id, code, control);
 }
 

@@ -49,6 +49,9 @@ bool CRegistryView::OnInitDialog() {
   CTabClientEx::OnInitDialog();
   keys_.Attach(::GetDlgItem(hwnd_, kKeyTree));
   values_.Attach(::GetDlgItem(hwnd_, kValueList));
+  // The tree and the list share one image list, which the view owns.
+  ::SetWindowLongPtrA(values_.Handle(), GWL_STYLE,
+                      ::GetWindowLongPtrA(values_.Handle(), GWL_STYLE) | LVS_SHAREIMAGELISTS);
   images_ = kwf::LoadImageStrip(IDB_REGISTRY_IMAGES, 16);
   keys_.SetImageList(images_);
   values_.SetImageList(images_, LVSIL_SMALL);
@@ -374,6 +377,11 @@ void CRegistryView::OnContextMenu(HWND target, POINT screen) {
 bool CRegistryView::OnCommand(WORD id, WORD code, HWND control) {
   if (!control && RunViewCommand(id))
     return true;
+  // Enter in a dialog becomes IDOK before the list sees it.
+  if (id == IDOK && ::GetFocus() == values_.Handle()) {
+    RunViewCommand(kCmdValueProperties);
+    return true;
+  }
   return CTabClientEx::OnCommand(id, code, control);
 }
 

@@ -270,7 +270,9 @@ TEST_F(RegistryTest, ValuePropertiesRewriteTheRowByItsNewType) {
                    reinterpret_cast<LPARAM>(type));
     ::SetDlgItemTextA(page, CRegistryValuePropPage::kValue, "1234");
   });
-  Notify(Page(), List(), NM_RETURN);
+  // Enter, as the dialog turns it into IDOK while the list has the focus.
+  ::SetFocus(List());
+  ::SendMessageA(Page(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   ASSERT_EQ(TheSeams().sheets.size(), 2u);
   EXPECT_EQ(key->m_pValues->m_pNext->m_dwType, CRegistryValue::kNumber);
   EXPECT_EQ(page_->Values().GetItemText(row, 1), "1234");
