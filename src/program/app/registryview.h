@@ -62,6 +62,7 @@ class CRegistryView : public CTabClientEx {
   void RebuildTree();
   void AddKeyItems(HTREEITEM parent, CRegistryKey* key);
   void FillValueList();
+  static int CALLBACK CompareValues(LPARAM a, LPARAM b, LPARAM);
   int AppendValueRow(CRegistryValue* value);
   void ShowValue(int row, const CRegistryValue& value);
   bool OnNotify(NMHDR* hdr, LRESULT* result);

@@ -136,11 +136,13 @@ int CRegistryView::AppendValueRow(CRegistryValue* value) {
   return row;
 }
 
+int CALLBACK CRegistryView::CompareValues(LPARAM a, LPARAM b, LPARAM) {
+  return lstrcmpiA(NameText(*reinterpret_cast<const CRegistryValue*>(a)).c_str(),
+                   NameText(*reinterpret_cast<const CRegistryValue*>(b)).c_str());
+}
+
 void CRegistryView::FillValueList() {
-  kwf::ListBatch batch(values_, +[](LPARAM a, LPARAM b, LPARAM) -> int {
-    return lstrcmpiA(NameText(*reinterpret_cast<const CRegistryValue*>(a)).c_str(),
-                     NameText(*reinterpret_cast<const CRegistryValue*>(b)).c_str());
-  });
+  kwf::ListBatch batch(values_, &CompareValues);
   values_.DeleteAllItems();
   if (CRegistryKey* key = SelectedKey())
     for (CRegistryValue* v = key->m_pValues; v; v = v->m_pNext)
